@@ -1,0 +1,5 @@
+#include "app/AppState.h"
+
+// Static storage: alive from before main until exit, when the mesh releases
+// its grid.
+AppState appState;

@@ -1,0 +1,44 @@
+#pragma once
+// The one record of everything the viewer shows and how: display options,
+// time step, stereo settings, animation and mouse state, the sampled surface
+// and the camera. Every GLUT callback reads and changes the global instance
+// `appState`; all of them run on the one GLUT thread.
+#include "app/SurfaceMesh.h"
+
+struct Camera;
+
+struct AppState {
+    float stereoDistance = 0.1f;   // eye separation in world units; any sign
+    int displayMode = 2;           // 0 points, 1 wireframe, 2 strips, 3 checkerboard, 4 alternate rows
+    bool smoothShading = true;
+    bool cullBackFaces = true;     // which side culling removes: back (true) or front
+    bool showText = true;
+    float alpha = 0.3f;            // blending intensity, within [0, 1]
+    int timerIntervalMs = 100;
+    double deltaT = 0.00390625;    // a power of two in [1/8192, 1]
+    SurfaceMesh mesh;
+    Camera* camera = nullptr;      // created once at start-up, never destroyed
+    bool stereo = false;
+    int savedWindowWidth = 0;
+    int savedWindowHeight = 0;
+    int lastMouseX = 0;            // window pixels, rows counted downward
+    int lastMouseY = 0;
+    bool alphaBlending = false;
+    bool cullingEnabled = false;
+    bool showWorldAxes = false;
+    bool showCameraTarget = false;
+    bool halfStrips = false;
+    bool timerRunning = false;     // a timer callback is pending
+    bool animateEversion = false;
+    bool eversionReversing = false;
+    bool animateRotation = false;
+    bool leftButtonDown = false;
+    bool middleButtonDown = false;
+    bool rightButtonDown = false;
+    // Modifiers as sampled at the last button event; they hold for a drag.
+    bool shiftDown = false;
+    bool ctrlDown = false;
+    bool altDown = false;
+};
+
+extern AppState appState;

@@ -1,0 +1,46 @@
+#include "app/CommandLine.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/AppState.h"
+
+namespace {
+bool is(const char* argument, const char* longName, const char* shortName)
+{
+    return std::strcmp(argument, longName) == 0 || std::strcmp(argument, shortName) == 0;
+}
+}
+
+bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, std::FILE* err)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (is(argument, "--help", "-h")) {
+            std::fprintf(err, "\nUsage: %s [--help] [--root] [--stereo [stereo_distance]]\n\n",
+                         argc > 0 && argv[0] ? argv[0] : "vedoze-vaderuve");
+            std::fflush(err);
+            return false;
+        }
+        if (is(argument, "--root", "-r")) {
+            state.animateEversion = true;
+            state.animateRotation = true;
+            state.showText = false;
+            state.showWorldAxes = false;
+        }
+        if (is(argument, "--stereo", "-s")) {
+            state.stereo = true;
+            // The next word is the distance unless it is another flag; a word
+            // that is no number gives what atof gives (0).
+            if (i + 1 < argc && !is(argv[i + 1], "--root", "-r") && !is(argv[i + 1], "--help", "-h")) {
+                state.stereoDistance = static_cast<float>(std::atof(argv[i + 1]));
+                ++i;
+            }
+        }
+    }
+    if (state.stereo) {
+        std::fprintf(out, "Using stereo distance of %f\n", state.stereoDistance);
+        std::fflush(out);
+    }
+    return true;
+}

@@ -1,0 +1,144 @@
+#include "app/FrameRenderer.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/AppState.h"
+#include "camera/Camera.h"
+#include "draw/Overlay2D.h"
+#include "draw/drawutil.h"
+
+namespace {
+constexpr int textX = 20;
+constexpr float textSize = 18;
+// Bottom edges of the three heads-up lines; each line keeps its place even
+// when the one above it is not shown.
+constexpr int timeLineY = 38;
+constexpr int alphaLineY = 61;
+constexpr int stereoLineY = 84;
+
+void setLighting(const AppState& state, const Camera& camera)
+{
+    const float a = state.alphaBlending ? state.alpha : 1.0f;
+    const GLfloat specular[] = {1, 1, 1, 1};
+    const GLfloat shininess[] = {50};
+    const GLfloat frontDiffuse[] = {a, 0.9f * a, 0, 1};
+    const GLfloat backDiffuse[] = {0.6f * a, 0.05f * a, 0.95f * a, 1};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, frontDiffuse);
+    glMaterialfv(GL_BACK, GL_DIFFUSE, backDiffuse);
+
+    // Behind the viewer, twice as far from the target as the eye; given while
+    // the camera's modelview is current, so it is a world position.
+    const Vector3 light = camera.eye + (camera.eye - camera.target);
+    const GLfloat position[] = {light.x, light.y, light.z, 1};
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHTING);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
+    glShadeModel(state.smoothShading ? GL_SMOOTH : GL_FLAT);
+}
+
+void drawDecorations(const AppState& state, const Camera& camera)
+{
+    if (state.showWorldAxes) {
+        static const float red[3] = {1, 0, 0};
+        static const float green[3] = {0, 1, 0};
+        static const float blue[3] = {0, 0, 1};
+        drawAxes(Vector3(-1, -1, -1, 1), Vector3(1, 0, 0, 1), Vector3(0, 1, 0, 1), Vector3(0, 0, 1, 1), 1.0f,
+                 red, green, blue);
+    }
+    if (state.showCameraTarget) {
+        glColor3f(0, 1, 1);
+        int column = 0;
+        int row = 0;
+        const float depth = camera.projectToPixel(camera.target, column, row);
+        drawTargetCross(camera.target, camera.worldSizeAtDepth(depth, 0.05f));
+    }
+}
+
+void drawText(const AppState& state, const Camera& camera)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    Overlay2D overlay;
+    overlay.begin(camera.windowWidth, camera.windowHeight);
+    char line[128];
+    formatTimeLine(state, line, sizeof line);
+    overlay.drawText(textX, timeLineY, line, textSize);
+    if (state.alphaBlending) {
+        std::snprintf(line, sizeof line, "alpha = %.3f", state.alpha);
+        overlay.drawText(textX, alphaLineY, line, textSize);
+    }
+    if (state.stereo) {
+        std::snprintf(line, sizeof line, "stereo distance = %.3f", state.stereoDistance);
+        overlay.drawText(textX, stereoLineY, line, textSize);
+    }
+    overlay.end();
+    glPopMatrix();
+}
+
+void drawView(AppState& state, Camera& camera, int view)
+{
+    if (state.stereo)
+        glViewport(view * camera.windowWidth, 0, camera.windowWidth, camera.windowHeight);
+    const EyeMode eye = !state.stereo ? MonoEye : view == 1 ? RightEye : LeftEye;
+    camera.applyProjection(eye, state.stereoDistance);
+
+    drawDecorations(state, camera);
+
+    if (state.cullingEnabled) {
+        glEnable(GL_CULL_FACE);
+        glCullFace(state.cullBackFaces ? GL_BACK : GL_FRONT);
+    } else {
+        glDisable(GL_CULL_FACE);
+    }
+    if (state.displayMode == 1)
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    if (state.displayMode >= 2)
+        setLighting(state, camera);
+    if (state.alphaBlending) {
+        // Every layer of the surface adds its light, seen through the others.
+        glBlendFunc(GL_ONE, GL_ONE);
+        glEnable(GL_BLEND);
+        glDisable(GL_DEPTH_TEST);
+    }
+    glColor3f(1, 1, 1);
+    state.mesh.drawSurface(state.displayMode, state.halfStrips);
+
+    if (state.displayMode == 1)
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDisable(GL_LIGHTING);
+    if (state.alphaBlending) {
+        glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
+    }
+    glDisable(GL_CULL_FACE);
+
+    if (state.showText)
+        drawText(state, camera);
+}
+}
+
+void formatTimeLine(const AppState& state, char* buffer, int size)
+{
+    // deltaT is a power of two, so 1 / deltaT is a whole number.
+    const int steps = static_cast<int>(std::lround(1.0 / state.deltaT));
+    std::snprintf(buffer, static_cast<size_t>(size), "t = %.4f, delta_t = 1/%d", state.mesh.t, steps);
+}
+
+void renderFrame(AppState& state)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+    if (!state.camera)
+        return;
+    const int views = state.stereo ? 2 : 1;
+    for (int view = 0; view < views; ++view)
+        drawView(state, *state.camera, view);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The sampled eversion surface: one strip of one hemisphere, evaluated on a
+// (latitudinalPatches + 1) x (longitudinalPatches + 1) grid and replayed under
+// rotations to draw every shown strip of both hemispheres.
+//
+// Edits that change what is sampled free the grid at once and mark the mesh
+// dirty; the rebuild waits for the next frame, so several edits between two
+// frames cost one rebuild. Counts below 2 patches and times outside [0, 1]
+// are repaired by the rebuild, not by the edits.
+#include <memory>
+
+#include "app/SurfaceSampler.h"
+
+struct SurfaceMesh {
+    double t = 0.0;
+    int totalStrips = 8;
+    int hemispheres = 2;
+    int stripsShown = 8;
+    int latitudinalPatches = 12;
+    int longitudinalPatches = 12;
+    // Row table into one block of vertices; null when the grid is freed.
+    SurfaceVertex** grid = nullptr;
+    bool dirty = true;
+
+    SurfaceMesh() = default;
+    SurfaceMesh(const SurfaceMesh&) = delete;
+    SurfaceMesh& operator=(const SurfaceMesh&) = delete;
+    ~SurfaceMesh();
+
+    void freeGrid();
+    // halfStrips samples v over [0, 0.5] instead of a whole strip.
+    void rebuild(bool halfStrips);
+    // Rebuilds when dirty, then draws with the colour, lighting and culling
+    // the caller has set. Needs a current OpenGL context.
+    void drawSurface(int displayMode, bool halfStrips);
+
+    void increaseTime(double amount);
+    void decreaseTime(double amount);
+    void addStrip();
+    void removeStrip();
+    void addLatitudinalPatch();
+    void addLongitudinalPatch();
+    void toggleHemispheres();
+
+    // Rows and columns actually held by the grid (0 when freed).
+    int gridRows() const { return grid ? allocatedRows : 0; }
+    int gridColumns() const { return grid ? allocatedColumns : 0; }
+
+private:
+    std::unique_ptr<SurfaceVertex*[]> rowTable;
+    std::unique_ptr<SurfaceVertex[]> vertices;
+    int allocatedRows = 0;
+    int allocatedColumns = 0;
+};

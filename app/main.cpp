@@ -1,0 +1,46 @@
+// The viewer's entry point: reads the command line, opens the window, wires
+// the callbacks and the pop-up menu, creates the camera and hands control to
+// GLUT. The process ends only through exit().
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/AppState.h"
+#include "app/Callbacks.h"
+#include "app/CommandLine.h"
+#include "app/Commands.h"
+#include "camera/Camera.h"
+
+int main(int argc, char** argv)
+{
+    if (!parseCommandLine(argc, argv, appState, stdout, stderr))
+        std::exit(0);
+
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutCreateWindow("Vedoze Vaderuve");
+    glutReshapeWindow(appState.stereo ? 1024 : 512, 512);
+
+    glutDisplayFunc(onDisplay);
+    glutReshapeFunc(onReshape);
+    glutKeyboardFunc(onKeyboard);
+    glutSpecialFunc(onSpecialKey);
+    glutMouseFunc(onMouse);
+    glutPassiveMotionFunc(onPassiveMotion);
+    glutMotionFunc(onMotion);
+
+    startTimerIfNeeded();
+
+    glutCreateMenu(onMenu);
+    for (const MenuEntry& entry : menuEntries)
+        glutAddMenuEntry(entry.label, entry.id);
+    glutAttachMenu(GLUT_RIGHT_BUTTON);
+
+    // Until now the reshape callback has only recorded the window size.
+    appState.camera = new Camera(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT), 2.0f,
+                                 Vector3(0, 0, 0, 1));
+
+    glutMainLoop();
+    return 0;
+}

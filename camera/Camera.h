@@ -1,0 +1,70 @@
+#pragma once
+// The one viewer camera: a pixel viewport, a perspective frustum with a fixed
+// 30-degree field of view across the smaller viewport side, side-by-side
+// stereo, and an eye/target/up frame moved by mouse drags.
+//
+// Pixel rows count downward from the top of the window, as GLUT reports them;
+// they are flipped to OpenGL's bottom-up rows only in the glViewport call.
+// Viewport rectangles are inclusive. World lengths are in scene units, angles
+// in radians; every Vector3 field holds w = 1 and all arithmetic is float.
+// Only setViewport (and so the constructor) and applyProjection talk to
+// OpenGL; without a current context those calls do nothing, the arithmetic
+// still happens.
+
+#include "geometry/mathutil.h"
+
+// Any value other than MonoEye and RightEye is treated as LeftEye.
+enum EyeMode { MonoEye = 0, LeftEye = 1, RightEye = 2 };
+
+struct Camera {
+    int windowWidth = 0;   // width of the area served (half the window in stereo)
+    int windowHeight = 0;
+    int viewportLeft = 0;  // inclusive pixel rectangle, rows from the top
+    int viewportTop = 0;
+    int viewportRight = 0;
+    int viewportBottom = 0;
+    float viewportCenterX = 0;
+    float viewportCenterY = 0;
+    float viewportRadius = 0;  // half the smaller viewport side, in pixels
+    float nearHalfExtent = 0;  // half the smaller frustum side on the near plane
+    float nearWidth = 0;
+    float nearHeight = 0;
+    Vector3 sceneCenter;
+    float sceneRadius = 0;
+    float nearPlane = 0;
+    float farPlane = 0;
+    Vector3 eye;
+    Vector3 target;
+    Vector3 up;         // unit and perpendicular to target - eye
+    Vector3 orbitAxis;  // horizontal orbits turn about this (the home up)
+    Vector3 homeUp;
+
+    Camera(int windowWidth, int windowHeight, float sceneRadius, const Vector3& sceneCenter);
+
+    // Area size and inclusive rectangle; needs left < right and top < bottom.
+    void setViewport(int windowWidth, int windowHeight, int left, int top, int right, int bottom);
+    void updateFrustumSize();
+    void setSceneRadius(float radius);
+    // Home view: looking at sceneCenter along -z from 1.1 times the distance
+    // at which sceneRadius fills half the smaller viewport side.
+    void resetView();
+
+    // Loads GL_PROJECTION and GL_MODELVIEW and leaves GL_MODELVIEW current.
+    // stereoDistance is the world-space eye separation (unused for MonoEye).
+    void applyProjection(EyeMode eyeMode, float stereoDistance);
+    // Pixel (column, row) of a point seen from the mono eye; returns its depth
+    // along the viewing direction. Meaningful only for points in front of the
+    // eye; otherwise the pixel values saturate instead of overflowing.
+    float projectToPixel(const Vector3& point, int& column, int& row) const;
+    // World length spanning `fraction` of the smaller viewport side at `depth`.
+    float worldSizeAtDepth(float depth, float fraction) const;
+
+    // Mouse motions, in pixels (rows downward). orbit swings the eye around
+    // the target from the drag (x0, y0) -> (x1, y1); pan slides eye and target
+    // so the scene at the target's depth follows the cursor; dolly moves the
+    // eye towards the target (positive amount), never closer than 1.3 near
+    // planes: the target is pushed ahead instead.
+    void orbit(float x0, float y0, float x1, float y1);
+    void pan(float dx, float dy);
+    void dolly(float amount);
+};

@@ -1,0 +1,87 @@
+#include "eversion/Eversion.h"
+
+#include "eversion/Corrugation.h"
+#include "eversion/Inlining.h"
+#include "eversion/StageGeometry.h"
+
+// The stage geometries never see the real v: they are evaluated on the
+// meridian at longitude 0, carrying the unit derivative across the strip from
+// which the corrugation builds its frame.
+constexpr Jet8 meridianV(0, 0, 1);
+
+static Jet8 constantJet(double value)
+{
+    return Jet8(value, 0, 0);
+}
+
+EVERSION_FLATTEN Jet4Vec stageCorrugate(Jet8 u, Jet8 v, double fraction, int stripCount)
+{
+    const Jet8Vec base = unitSphere(u, meridianV);
+    const Jet8 depth = corrugationDepth(u);
+    const Jet8 amplitude = corrugationEnvelope(u) * constantJet(fraction);
+    return applyCorrugation(base, u, toJet4(v), amplitude, depth, stripCount);
+}
+
+EVERSION_FLATTEN Jet4Vec stagePushThrough(Jet8 u, Jet8 v, double fraction, int stripCount)
+{
+    const Jet8Vec base = pushingSurface(u, meridianV, fraction);
+    const Jet8 depth = corrugationDepth(u);
+    const Jet8 amplitude = corrugationEnvelope(u);
+    return applyCorrugation(base, u, toJet4(v), amplitude, depth, stripCount);
+}
+
+EVERSION_FLATTEN Jet4Vec stageTwist(Jet8 u, Jet8 v, double fraction, int stripCount)
+{
+    const Jet8Vec base = twistedSurface(u, meridianV, fraction);
+    const Jet8 depth = corrugationDepth(u);
+    const Jet8 amplitude = corrugationEnvelope(u);
+    return applyCorrugation(base, u, toJet4(v), amplitude, depth, stripCount);
+}
+
+EVERSION_FLATTEN Jet4Vec stageRelease(Jet8 u, Jet8 v, double fraction, int stripCount)
+{
+    const Jet8Vec base = releasingSurface(u, meridianV, fraction);
+    const Jet8 depth = corrugationDepth(u);
+    const Jet8 amplitude = corrugationEnvelope(u);
+    return applyCorrugation(base, u, toJet4(v), amplitude, depth, stripCount);
+}
+
+EVERSION_FLATTEN Jet4Vec stageSmooth(Jet8 u, Jet8 v, double fraction, int stripCount)
+{
+    const Jet8Vec base = invertedSphere(u, meridianV);
+    const Jet8 depth = corrugationDepth(u);
+    const Jet8 amplitude = corrugationEnvelope(u) * constantJet(fraction * (-1) + 1);
+    return applyCorrugation(base, u, toJet4(v), amplitude, depth, stripCount);
+}
+
+void evaluateEversion(SurfaceVertex** grid, double time, int stripCount, double uMin, int uCount,
+                      double uMax, double vMin, int vCount, double vMax, double corrugateStart,
+                      double pushStart, double twistStart, double releaseStart,
+                      double smoothStart)
+{
+    if (grid == nullptr)
+        return;
+    // Tested from the last stage back, so a time equal to a start time
+    // belongs to the stage that starts there, at fraction 0.
+    StageFunction stage;
+    double fraction;
+    if (smoothStart <= time) {
+        stage = stageSmooth;
+        fraction = (time - smoothStart) / (1 - smoothStart);
+    } else if (releaseStart <= time) {
+        stage = stageRelease;
+        fraction = (time - releaseStart) / (smoothStart - releaseStart);
+    } else if (twistStart <= time) {
+        stage = stageTwist;
+        fraction = (time - twistStart) / (releaseStart - twistStart);
+    } else if (pushStart <= time) {
+        stage = stagePushThrough;
+        fraction = (time - pushStart) / (twistStart - pushStart);
+    } else if (corrugateStart <= time) {
+        stage = stageCorrugate;
+        fraction = (time - corrugateStart) / (pushStart - corrugateStart);
+    } else {
+        return;
+    }
+    sampleSurface(stage, uMin, uMax, uCount, vMin, vMax, vCount, fraction, grid, stripCount);
+}

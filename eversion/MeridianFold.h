@@ -1,0 +1,16 @@
+#pragma once
+// Folding of the meridian parameter u onto one hemisphere.
+//
+// u has period 2 (pole, equator at 1, other pole at 2). Folding maps it onto
+// [0, 1] so that a function of the folded value is symmetric about the
+// equator. Only the value is wrapped; the fold itself is jet arithmetic and so
+// reverses the sign of the derivatives in the second hemisphere.
+#include "jets/Jet8.h"
+
+inline Jet8 foldAboutEquator(Jet8 x)
+{
+    wrap(x, 2);
+    if (x > 1)
+        x = x * (-1) + 2;
+    return x;
+}

@@ -1,0 +1,8 @@
+#pragma once
+// The whole jet algebra in one include: Jet4 and Jet8 scalars (functions of the
+// surface parameters u, v with their partial derivatives) and the Jet4Vec and
+// Jet8Vec vectors built from them. Angles are in turns throughout.
+#include "jets/ChainRule.h"
+#include "jets/Jet4.h"
+#include "jets/Jet8.h"
+#include "jets/JetVec.h"

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the viewer if needed and starts it; arguments are passed through.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh > /dev/null
+if [ -z "${DISPLAY:-}" ]; then
+  cat >&2 <<MSG
+vedoze-vaderuve needs a display: it opens an OpenGL window and none is
+available here (DISPLAY is not set). Run it from a desktop session, or under a
+virtual X server, for example:
+
+  xvfb-run -a -s "-screen 0 1280x1024x24" scripts/run.sh $*
+MSG
+  exit 1
+fi
+exec "${VV_BUILD_DIR:-build}/vedoze-vaderuve" "$@"
