@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kSourceFile = "Camera.cpp";
 
 // Clipping planes as multiples of the scene radius: near enough to dolly well
-// into the scene, far enough to keep it whole when dollied far back.
+// into the scene, far enough to hold all of it from several home distances.
 constexpr float kNearFactor = 0.1f;
 constexpr float kFarFactor = 15;
 
@@ -30,7 +30,7 @@ constexpr double kHomeMargin = 1.1;
 // infinite or NaN; saturating keeps the float-to-int conversion defined.
 int truncateToPixel(float value)
 {
-    // The largest float below 2^31 and -2^31 are both exactly representable.
+    // kHighest is the largest float below 2^31; -2^31 is exact in both types.
     constexpr float kHighest = 2147483520.0f;
     constexpr float kLowest = -2147483648.0f;
     if (std::isnan(value))

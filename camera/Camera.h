@@ -13,8 +13,9 @@
 
 #include "geometry/mathutil.h"
 
-// Any value other than MonoEye and RightEye is treated as LeftEye.
-enum EyeMode { MonoEye = 0, LeftEye = 1, RightEye = 2 };
+// Any value other than MonoEye and RightEye is treated as LeftEye; the fixed
+// underlying type makes such values well-defined.
+enum EyeMode : int { MonoEye = 0, LeftEye = 1, RightEye = 2 };
 
 struct Camera {
     int windowWidth = 0;   // width of the area served (half the window in stereo)
