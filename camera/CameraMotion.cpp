@@ -13,6 +13,10 @@ constexpr double kOrbitReferenceRadius = 300;
 // target stays visible in front of the near clipping plane.
 constexpr float kClosestApproach = 1.3f;
 
+// Moving back stops this many far planes from the target: the squared
+// distances the orbit takes stay far inside float range.
+constexpr float kFarthestRetreat = 1e5f;
+
 // Pixels covered by one world unit at distance dist from the eye.
 float pixelsPerUnit(const Camera& camera, float dist)
 {
@@ -66,11 +70,20 @@ void Camera::dolly(float amount)
     const Vector3 forward = view.normalized();
     // pixelsPerUnit falls with distance, so equal drags change the distance
     // by equal fractions.
-    const float step = amount / pixelsPerUnit(*this, dist);
+    float step = amount / pixelsPerUnit(*this, dist);
     float newDist = dist - step;
     const float closest = kClosestApproach * nearPlane;
     if (closest > newDist)
         newDist = closest;
+    // Backing away multiplies the distance at every drag, so without a bound a
+    // few wild drags overflow the floats and the view is lost for good (an
+    // orbit then has no axis). Far past the far plane the scene is long out
+    // of sight anyway: stop there, with the target left where it is.
+    const float farthest = kFarthestRetreat * farPlane;
+    if (newDist > farthest) {
+        newDist = dist > farthest ? dist : farthest;
+        step = dist - newDist;
+    }
     eye += forward * step;
     target = eye + forward * newDist;
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 // The examples are quoted to 3-4 significant digits.
@@ -120,6 +122,24 @@ TEST(CameraMotion, DollyScalesWithDistanceAndStopsShortOfTheTarget)
     expectVector(c.eye, expectedEye.x, expectedEye.y, expectedEye.z, kQuoted);
     EXPECT_NEAR((c.target - c.eye).length(), 0.26f, kRounding);
     EXPECT_NEAR(dot((c.target - c.eye).normalized(), forward), 1, kRounding);
+}
+
+TEST(CameraMotion, BackingAwayStopsFarOutSoTheViewIsNeverLost)
+{
+    // Wild drags backwards used to grow the distance geometrically until the
+    // floats overflowed and the next orbit had no axis.
+    Camera c = homeCamera();
+    for (int i = 0; i < 200; ++i)
+        c.dolly(-3000);
+    const float farthest = 1e5f * c.farPlane;
+    EXPECT_NEAR((c.target - c.eye).length(), farthest, farthest * 1e-5f);
+    expectVector(c.target, 0, 0, 0, kRounding);  // the target stays put
+    c.orbit(0, 0, 37, -11);
+    c.pan(500, 300);
+    EXPECT_TRUE(std::isfinite(c.eye.x) && std::isfinite(c.eye.y) && std::isfinite(c.eye.z));
+    EXPECT_NEAR(c.up.length(), 1, kRounding);
+    c.dolly(3000);  // and it comes back
+    EXPECT_LT((c.target - c.eye).length(), farthest);
 }
 
 TEST(CameraMotion, ResetViewRestoresTheHomeViewExactly)
