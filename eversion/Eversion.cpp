@@ -1,18 +1,24 @@
 #include "eversion/Eversion.h"
 
 #include "eversion/Corrugation.h"
-#include "eversion/Inlining.h"
 #include "eversion/StageGeometry.h"
+
+// A stage evaluation is a few thousand flops spread over hundreds of small jet
+// operations that pass 64-byte Jet8 values; flattening inlines the whole tree
+// into the stage function. Compilers without the attribute get the same
+// results from ordinary calls.
+// NOTE: push stage, -O3, 13 x 13 grid: 2.15 M evaluations/s without flatten,
+// 3.17 M/s with it (twist 2.14 -> 3.01, corrugate 3.32 -> 3.97).
+#if defined(__GNUC__)
+#define EVERSION_FLATTEN __attribute__((flatten))
+#else
+#define EVERSION_FLATTEN
+#endif
 
 // The stage geometries never see the real v: they are evaluated on the
 // meridian at longitude 0, carrying the unit derivative across the strip from
 // which the corrugation builds its frame.
 constexpr Jet8 meridianV(0, 0, 1);
-
-static Jet8 constantJet(double value)
-{
-    return Jet8(value, 0, 0);
-}
 
 EVERSION_FLATTEN Jet4Vec stageCorrugate(Jet8 u, Jet8 v, double fraction, int stripCount)
 {
