@@ -40,7 +40,7 @@ inline ChainDerivatives cosineDerivatives(double x)
 // derivatives do not vanish there), which keeps 0/0 out of the results. NaN is
 // not equal to 0 and takes the division path, so it propagates.
 //
-// The exponents the surface actually uses (2, 3 and -1) are formed by
+// The integer exponents the surface uses (2, 3 and -1) are formed by
 // multiplication instead: pow is the dearest call in the evaluation, and the
 // closed forms agree with the quotient chain above to within rounding.
 inline ChainDerivatives powerDerivatives(double x, double n)

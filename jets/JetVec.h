@@ -67,11 +67,14 @@ constexpr Jet4 dot(Jet4Vec a, Jet4Vec b)
 
 // (a / |a|)' through a * (a . a)^(-1/2). The strict test sends a zero or NaN
 // length to the zero vector, derivatives included, instead of dividing by 0.
+// The zero vector is returned outright rather than as a * 0, which would keep
+// a NaN coordinate NaN.
 inline Jet4Vec normalize(Jet4Vec a)
 {
     const Jet4 q = dot(a, a);
-    const Jet4 r = q > 0 ? pow(q, -0.5) : Jet4(0, 0, 0, 0);
-    return a * r;
+    if (!(q > 0))
+        return {Jet4(0, 0, 0, 0), Jet4(0, 0, 0, 0), Jet4(0, 0, 0, 0)};
+    return a * pow(q, -0.5);
 }
 
 // Rotation about z by -2 pi theta: the angle's own derivatives reach the result
