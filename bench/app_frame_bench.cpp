@@ -1,0 +1,98 @@
+// Frames per second of the viewer's frame in a real OpenGL context: the whole
+// display callback (clear, lit surface, heads-up text, buffer swap) followed
+// by glFinish, so that the time includes the rasterisation the driver would
+// otherwise leave queued. Needs an X display.
+//
+// Each case is a grid size, a moment of the eversion (t = 0 is the start-up
+// sphere, t = 0.4 the twist, the most expensive stage to evaluate) and
+// whether the mesh is rebuilt every frame (as while the eversion animates or
+// is scrubbed) or only drawn (as while the camera moves). All eight strips of
+// both hemispheres are shown, the start-up display options are kept.
+//
+// This program has its own main: the window and its context must exist
+// before the first benchmark runs. The main of the benchmark_main archive is
+// then never pulled in by the linker.
+#include <GL/freeglut.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/AppState.h"
+#include "app/FrameRenderer.h"
+#include "camera/Camera.h"
+
+static constexpr int windowSize = 512;
+
+static void drawNothing() {}
+
+static void renderFrames(benchmark::State& state)
+{
+    const int patches = static_cast<int>(state.range(0));
+    const bool rebuildEveryFrame = state.range(1) != 0;
+    const double t = static_cast<double>(state.range(2)) / 1000.0;
+
+    // A fresh record per case: the defaults of a new viewer, its own camera.
+    AppState viewer;
+    Camera camera(windowSize, windowSize, 2.0f, Vector3(0, 0, 0, 1));
+    viewer.camera = &camera;
+    viewer.mesh.t = t;
+    viewer.mesh.latitudinalPatches = patches;
+    viewer.mesh.longitudinalPatches = patches;
+
+    // The first frame builds the grid and warms the driver's caches.
+    renderFrame(viewer);
+    glutSwapBuffers();
+    glFinish();
+
+    for (auto _ : state) {
+        if (rebuildEveryFrame) {
+            viewer.mesh.freeGrid();
+            viewer.mesh.dirty = true;
+        }
+        renderFrame(viewer);
+        glutSwapBuffers();
+        glFinish();
+    }
+    if (viewer.mesh.dirty || viewer.mesh.gridRows() != patches + 1)
+        state.SkipWithError("the mesh was not built at the requested size");
+
+    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                    benchmark::Counter::kIsRate);
+    char label[64];
+    std::snprintf(label, sizeof label, "%dx%d patches, t=%.1f, %s", patches, patches, t,
+                  rebuildEveryFrame ? "rebuild+render" : "render");
+    state.SetLabel(label);
+}
+// Arguments: patches, rebuild every frame (0/1), t in thousandths. Real time:
+// the rasteriser's worker threads do much of the work off the main thread. A
+// large frame takes a good fraction of a second; a longer minimum time gives
+// each repetition enough frames to average over.
+BENCHMARK(renderFrames)
+    ->ArgNames({"patches", "rebuild", "tMilli"})
+    ->ArgsProduct({{12, 128}, {0, 1}, {0, 400}})
+    ->UseRealTime()
+    ->MinTime(1.0)
+    ->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(windowSize, windowSize);
+    glutCreateWindow("frame benchmark");
+    glutDisplayFunc(drawNothing);
+    // Let the window be mapped before timing anything.
+    for (int i = 0; i < 10; ++i)
+        glutMainLoopEvent();
+
+    benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    benchmark::AddCustomContext("GL_VERSION", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,190 @@
+#!/usr/bin/env python3
+"""Takes the README pictures from the real viewer under a private Xvfb server:
+docs/strip.png, the eversion at seven moments side by side with their times
+written underneath, and docs/sweep.gif, one sweep from t = 0 to t = 1.
+
+Every moment is reached through the viewer's own keys. The time step is first
+halved to its finest value, 1/8192, so every target is a whole number of
+steps; the step count is then added one power of two at a time, doubling the
+step with '*' or halving it with '/' before each '+'. Sums of powers of two
+are exact in double precision, so t lands exactly on the step count / 8192
+(targets between steps are rounded to the nearest step), whatever the key
+sequence. When the heads-up reader of the end-to-end tests is available, the
+time shown by the viewer is checked before each picture of the strip.
+
+    scripts/pictures.py [--binary build/vedoze-vaderuve] [--out docs]
+
+Needs Xvfb, xdotool, xwd and ImageMagick's convert (all installed by
+scripts/setup.sh). Standard library only.
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+import harness  # noqa: E402
+
+try:
+    import hud  # noqa: E402
+except (ImportError, OSError, ValueError):
+    hud = None
+
+FINEST_STEPS = 8192           # 1 / the smallest time step
+START_STEP_EXPONENT = 5       # the start-up step 1/256 is 2^5 finest steps
+STRIP_TIMES = (0, 0.05, 0.16, 0.4, 0.75, 0.95, 1)
+SWEEP_FRAMES = 48
+SWEEP_DELAY_CS = 8            # GIF frame delay in hundredths of a second
+# Finer than the start-up 12 x 12 grid so the creases of the corrugation read
+# as curves at picture size; the rebuild still takes well under a frame.
+PICTURE_PATCHES = 40
+# An alt + left drag up and a little to the right tips the pole towards the
+# viewer: a three-quarter view shows the strips' relief, which the start-up
+# view straight down the pole flattens.
+VIEW_DRAG = ((256, 256), (268, 222))
+# The surface stays inside the middle 368 x 368 pixels of the 512 x 512 window
+# at every moment in this view (widest, about 336 pixels, early in the twist).
+CROP = 368
+THUMBNAIL = 256               # pixels; each cropped shot is scaled to this square
+
+
+class Stepper:
+    """Moves the viewer's time to a whole number of finest steps, tracking t
+    and delta_t as the viewer does."""
+
+    def __init__(self, viewer):
+        self.viewer = viewer
+        self.steps = 0                       # t = steps / FINEST_STEPS
+        self.exponent = START_STEP_EXPONENT  # delta_t = 2^exponent / FINEST_STEPS
+
+    def keys(self, names, settle=0.3):
+        if names:
+            self.viewer.xdotool("key", "--window", self.viewer.window, "--delay", "15", *names)
+        self.viewer.settle(settle)
+
+    def finest_step(self):
+        self.keys(["slash"] * self.exponent)
+        self.exponent = 0
+
+    def go_to(self, steps):
+        distance = steps - self.steps
+        key = "plus" if distance > 0 else "minus"
+        names = []
+        for bit in reversed(range(abs(distance).bit_length())):
+            if not abs(distance) >> bit & 1:
+                continue
+            names += ["asterisk"] * (bit - self.exponent) + ["slash"] * (self.exponent - bit)
+            names.append(key)
+            self.exponent = bit
+        self.keys(names)
+        self.steps = steps
+
+
+def nearest_steps(t):
+    return round(t * FINEST_STEPS)
+
+
+def shot_to_png(viewer, path):
+    shot = viewer.screenshot()
+    left, top = (shot.width - CROP) // 2, (shot.height - CROP) // 2
+    shot.crop((left, top, left + CROP, top + CROP)).save(path)
+
+
+def check_time(viewer, steps):
+    """Reads the heads-up line and compares it with the expected time; needs
+    the text to be shown."""
+    if hud is None:
+        return
+    shown = hud.read_hud(viewer.screenshot())
+    expected = f"t = {steps / FINEST_STEPS:.4f}, delta_t = 1/"
+    if not shown.lines[0].startswith(expected):
+        raise SystemExit(f"viewer shows {shown.lines[0]!r}, expected {expected}...")
+
+
+def convert(*args):
+    subprocess.run(["convert", *map(str, args)], check=True, timeout=120)
+
+
+def open_viewer(binary, attempts=3):
+    """A running viewer on its own X server, set to the finest time step and
+    the picture grid. A machine busy with other X servers now and then fails
+    a start-up, hence the retries."""
+    for attempt in range(attempts):
+        viewer = harness.Viewer(binary=binary).__enter__()
+        try:
+            viewer.wait_window()
+            stepper = Stepper(viewer)
+            stepper.finest_step()
+            stepper.keys(["F1", "F3"] * (PICTURE_PATCHES - 12))
+            viewer.drag(*VIEW_DRAG, modifiers=("alt",))
+            return viewer, stepper
+        except (AssertionError, RuntimeError) as failure:
+            viewer.__exit__(None, None, None)
+            print(f"viewer start-up failed ({failure}); attempt {attempt + 1} of {attempts}", file=sys.stderr)
+    raise SystemExit("the viewer could not be started")
+
+
+def make_strip(binary, out, work):
+    viewer, stepper = open_viewer(binary)
+    try:
+        tiles = []
+        for t in STRIP_TIMES:
+            steps = nearest_steps(t)
+            stepper.go_to(steps)
+            check_time(viewer, steps)
+            stepper.keys(["F9"])  # text off for the picture
+            raw = os.path.join(work, f"strip{len(tiles)}.png")
+            shot_to_png(viewer, raw)
+            stepper.keys(["F9"])
+            tile = os.path.join(work, f"tile{len(tiles)}.png")
+            convert(raw, "-resize", f"{THUMBNAIL}x{THUMBNAIL}", "-background", "black", "-fill", "white",
+                    "-font", "DejaVu-Sans", "-pointsize", 18, f"label:t = {t:g}", "-gravity", "center",
+                    "-append", tile)
+            tiles.append(tile)
+    finally:
+        viewer.__exit__(None, None, None)
+    # A 256-colour palette looks the same on these smooth gradients at a
+    # tenth of the size of a true-colour file.
+    convert(*tiles, "+append", "-strip", "-colors", 256, "PNG8:" + os.path.join(out, "strip.png"))
+
+
+def make_sweep(binary, out, work):
+    viewer, stepper = open_viewer(binary)
+    try:
+        stepper.keys(["F9"])
+        frames = []
+        for k in range(SWEEP_FRAMES):
+            stepper.go_to(round(k * FINEST_STEPS / (SWEEP_FRAMES - 1)))
+            frame = os.path.join(work, f"frame{k:03d}.png")
+            shot_to_png(viewer, frame)
+            frames.append(frame)
+    finally:
+        viewer.__exit__(None, None, None)
+    # The ends hold a little longer so the loop reads as sphere -> inverted sphere.
+    hold = SWEEP_DELAY_CS * 8
+    convert("-delay", hold, frames[0], "-delay", SWEEP_DELAY_CS, *frames[1:-1], "-delay", hold, frames[-1],
+            "-resize", f"{THUMBNAIL}x{THUMBNAIL}", "-loop", 0, "-layers", "Optimize",
+            os.path.join(out, "sweep.gif"))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--binary", default=os.environ.get("VV_BINARY", os.path.join(ROOT, "build", "vedoze-vaderuve")))
+    parser.add_argument("--out", default=os.path.join(ROOT, "docs"))
+    args = parser.parse_args()
+    if not os.access(args.binary, os.X_OK):
+        raise SystemExit(f"{args.binary}: no viewer binary (build it with scripts/setup.sh)")
+    os.makedirs(args.out, exist_ok=True)
+    with tempfile.TemporaryDirectory() as work:
+        make_strip(args.binary, args.out, work)
+        make_sweep(args.binary, args.out, work)
+    for name in ("strip.png", "sweep.gif"):
+        path = os.path.join(args.out, name)
+        print(f"{path}: {os.path.getsize(path)} bytes")
+
+
+if __name__ == "__main__":
+    main()
