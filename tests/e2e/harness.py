@@ -2,7 +2,9 @@
 server, with keys, menu picks and mouse drags sent by xdotool, and frames
 read back as screenshots. Standard library only."""
 
+import math
 import os
+import socket
 import subprocess
 import sys
 import tempfile
@@ -22,19 +24,26 @@ class Xvfb:
         self.display = None
 
     def __enter__(self):
+        # Other test programs start servers at the same time, so a free
+        # looking number can be taken between the check and the start. The
+        # server that wins a number holds its lock file, which records its
+        # pid: a server counts as ours only when that pid is ours, and it is
+        # ready once its socket accepts a connection (a socket file alone may
+        # be left over from a server that was killed).
         for n in range(150, 400):
-            if os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            if os.path.exists(f"/tmp/.X{n}-lock"):
                 continue
-            proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", self.size, "-nolisten", "tcp"],
+            proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", self.size, "-nolisten", "tcp", "-noreset"],
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            for _ in range(100):
-                if os.path.exists(f"/tmp/.X11-unix/X{n}") or proc.poll() is not None:
-                    break
-                time.sleep(0.05)
+            deadline = time.time() + 10
+            while proc.poll() is None and time.time() < deadline:
+                if _lock_owner(n) == proc.pid and _accepts(f"/tmp/.X11-unix/X{n}"):
+                    self.proc, self.display = proc, f":{n}"
+                    return self
+                time.sleep(0.02)
             if proc.poll() is None:
-                self.proc, self.display = proc, f":{n}"
-                time.sleep(0.2)
-                return self
+                proc.kill()
+            proc.wait()
         raise RuntimeError("could not start Xvfb")
 
     def __exit__(self, *exc):
@@ -44,6 +53,24 @@ class Xvfb:
                 self.proc.wait(5)
             except subprocess.TimeoutExpired:
                 self.proc.kill()
+
+
+def _lock_owner(n):
+    """The pid recorded in display n's lock file, or None."""
+    try:
+        with open(f"/tmp/.X{n}-lock") as f:
+            return int(f.read().strip())
+    except (OSError, ValueError):
+        return None
+
+
+def _accepts(path):
+    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+        try:
+            s.connect(path)
+            return True
+        except OSError:
+            return False
 
 
 class Image:
@@ -65,6 +92,71 @@ class Image:
     def count(self, predicate, box=None):
         x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
         return sum(1 for _, _, p in self.region(x0, y0, x1, y1) if predicate(p))
+
+    # Per-channel range tests run on whole rows at once (bytes.translate and
+    # big-integer masks): a Python loop over every pixel of a 1024 x 512 frame
+    # is too slow to repeat while polling.
+    def _clip(self, box):
+        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
+        return max(0, x0), max(0, y0), min(self.width, x1), min(self.height, y1)
+
+    def row_masks(self, box=None, r=(0, 255), g=(0, 255), b=(0, 255)):
+        """Yields (y, mask) for the rows of `box`: `mask` holds one byte per
+        pixel from x0 on, 1 where every channel lies within its inclusive
+        range and 0 elsewhere."""
+        x0, y0, x1, y1 = self._clip(box)
+        tables = [_range_table(*r), _range_table(*g), _range_table(*b)]
+        n = max(0, x1 - x0)
+        for y in range(y0, y1):
+            row = self.data[3 * (y * self.width + x0):3 * (y * self.width + x1)]
+            bits = -1
+            for c in range(3):
+                bits &= int.from_bytes(row[c::3].translate(tables[c]), "big")
+            yield y, bits.to_bytes(n, "big")
+
+    def count_rgb(self, box=None, r=(0, 255), g=(0, 255), b=(0, 255)):
+        """Number of pixels in `box` whose channels all lie in their ranges."""
+        return sum(mask.count(1) for _, mask in self.row_masks(box, r, g, b))
+
+    def centroid(self, box=None, r=(0, 255), g=(0, 255), b=(0, 255)):
+        """(x, y, n): mean position and number of the pixels in range, or None."""
+        x0 = self._clip(box)[0]
+        n = sx = sy = 0
+        for y, mask in self.row_masks(box, r, g, b):
+            k = mask.count(1)
+            if k:
+                n += k
+                sy += k * y
+                sx += sum(x0 + i for i, bit in enumerate(mask) if bit)
+        return (sx / n, sy / n, n) if n else None
+
+    def differs(self, other, box=None):
+        """Number of pixels in `box` that differ from `other` in any channel."""
+        x0, y0, x1, y1 = self._clip(box)
+        changed = 0
+        for y in range(y0, y1):
+            a = self.data[3 * (y * self.width + x0):3 * (y * self.width + x1)]
+            b = other.data[3 * (y * other.width + x0):3 * (y * other.width + x1)]
+            if a != b:
+                changed += sum(1 for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
+        return changed
+
+    def crop(self, box):
+        x0, y0, x1, y1 = self._clip(box)
+        rows = [self.data[3 * (y * self.width + x0):3 * (y * self.width + x1)] for y in range(y0, y1)]
+        return Image(x1 - x0, y1 - y0, b"".join(rows))
+
+    def ppm(self):
+        return f"P6\n{self.width} {self.height}\n255\n".encode() + bytes(self.data)
+
+    def save(self, path):
+        """Writes the image in the format named by the file extension."""
+        # -strip leaves out time stamps, so the same picture gives the same file.
+        subprocess.run(["convert", "ppm:-", "-strip", path], input=self.ppm(), check=True, timeout=30)
+
+
+def _range_table(lo, hi):
+    return bytes(1 if lo <= v <= hi else 0 for v in range(256))
 
 
 def parse_ppm(blob):
@@ -108,8 +200,16 @@ class Viewer:
         self.out_path = os.path.join(self.tmp.name, "stdout")
         self.err_path = os.path.join(self.tmp.name, "stderr")
         env = dict(os.environ, DISPLAY=self.display, **self.extra_env)
-        self.proc = subprocess.Popen(self.wrapper + [self.binary] + self.args, env=env,
-                                     stdout=open(self.out_path, "wb"), stderr=open(self.err_path, "wb"))
+        try:
+            with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
+                self.proc = subprocess.Popen(self.wrapper + [self.binary] + self.args, env=env, stdout=out,
+                                             stderr=err)
+        except BaseException:
+            # No viewer: do not leave the server behind.
+            self.tmp.cleanup()
+            if self.own_x:
+                self.own_x.__exit__(None, None, None)
+            raise
         return self
 
     def __exit__(self, *exc):
@@ -133,6 +233,15 @@ class Viewer:
 
     def wait_exit(self, timeout=10):
         return self.proc.wait(timeout)
+
+    def wait_output(self, text, timeout=5):
+        """Waits until standard output contains `text`; returns all of it."""
+        deadline = time.time() + timeout
+        while True:
+            out = self.stdout()
+            if text in out or time.time() > deadline:
+                return out
+            time.sleep(0.05)
 
     # -- X helpers -----------------------------------------------------
     def xdotool(self, *args, check=True):
@@ -166,9 +275,18 @@ class Viewer:
         time.sleep(seconds)
 
     def key(self, *names, delay=0.35):
-        for name in names:
-            self.xdotool("key", "--window", self.window, name)
-            time.sleep(0.05)
+        """Sends the keys (xdotool names) in order, then waits `delay`. A key
+        that ends the program (Esc) may leave xdotool without a window for
+        the key release; that is not an error."""
+        if names:
+            result = subprocess.run(["xdotool", "key", "--window", self.window, "--delay", "30", *names],
+                                    env=dict(os.environ, DISPLAY=self.display), capture_output=True, text=True,
+                                    timeout=30)
+            if result.returncode != 0:
+                try:
+                    self.proc.wait(2)
+                except subprocess.TimeoutExpired:
+                    raise RuntimeError(f"xdotool key {names}: {result.stderr}") from None
         self.settle(delay)
 
     def type_text(self, text, delay=0.35):
@@ -183,20 +301,23 @@ class Viewer:
         self.xdotool("mousemove", "--window", self.window, x, y)
 
     def drag(self, start, end, button=1, modifiers=(), steps=10, delay=0.4):
-        """Presses `button` at `start` (window pixels) with `modifiers` held
-        (xdotool names such as 'shift', 'ctrl', 'alt'), moves to `end` in
-        steps and releases."""
+        """Presses `button` (or each of a tuple of buttons, in order) at
+        `start` (window pixels) with `modifiers` held (xdotool names such as
+        'shift', 'ctrl', 'alt'), moves to `end` in steps and releases."""
         (x0, y0), (x1, y1) = start, end
+        buttons = button if isinstance(button, tuple) else (button,)
         self.move_to(x0, y0)
         time.sleep(0.05)
         for m in modifiers:
             self.xdotool("keydown", m)
-        self.xdotool("mousedown", button)
+        for b in buttons:
+            self.xdotool("mousedown", b)
         time.sleep(0.05)
         for i in range(1, steps + 1):
             self.move_to(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
             time.sleep(0.02)
-        self.xdotool("mouseup", button)
+        for b in reversed(buttons):
+            self.xdotool("mouseup", b)
         for m in reversed(modifiers):
             self.xdotool("keyup", m)
         self.settle(delay)
@@ -222,11 +343,84 @@ class Viewer:
         self.settle(delay)
 
     def screenshot(self):
+        """The window's contents in window coordinates. Without a window
+        manager the window sits at (-1, -1), and the X server returns only the
+        part on the screen: the missing first row and column are filled with
+        black so that pixel (x, y) is window pixel (x, y) as GLUT counts it."""
+        wx, wy, width, height = self.geometry()
         xwd = subprocess.run(["xwd", "-silent", "-id", self.window], env=dict(os.environ, DISPLAY=self.display),
                              capture_output=True, timeout=30, check=True).stdout
         ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd, capture_output=True, timeout=30,
                              check=True).stdout
-        return parse_ppm(ppm)
+        shot = parse_ppm(ppm)
+        ox, oy = max(0, -wx), max(0, -wy)
+        if (shot.width, shot.height) == (width, height) or shot.width + ox > width or shot.height + oy > height:
+            return shot
+        black = bytes(3 * width)
+        rows = [black] * oy
+        for y in range(shot.height):
+            row = shot.data[3 * y * shot.width:3 * (y + 1) * shot.width]
+            rows.append(black[:3 * ox] + row + black[:3 * (width - ox - shot.width)])
+        rows += [black] * (height - oy - shot.height)
+        return Image(width, height, b"".join(rows))
+
+    def wait_for(self, condition, timeout=5, what="condition"):
+        """Takes screenshots until `condition(shot)` holds; returns that shot.
+        Fails the test with `what` when the time runs out."""
+        deadline = time.time() + timeout
+        while True:
+            shot = self.screenshot()
+            if condition(shot):
+                return shot
+            if time.time() > deadline:
+                raise AssertionError(f"timed out waiting for {what}")
+            time.sleep(0.05)
+
+    def wait_still(self, quiet=0.3, timeout=5):
+        """Waits until the frame has stopped changing for `quiet` seconds and
+        returns it: after input whose effect is not known beforehand."""
+        deadline = time.time() + timeout
+        last, since = self.screenshot(), time.time()
+        while time.time() < deadline:
+            time.sleep(0.05)
+            shot = self.screenshot()
+            if shot.data != last.data:
+                last, since = shot, time.time()
+            elif time.time() - since >= quiet:
+                return shot
+        raise AssertionError("the frame kept changing")
+
+
+# -- the home view -------------------------------------------------------
+# The camera starts looking at the origin along -z from 8.210512 (1.1 times
+# the distance at which the scene radius 2 fills half the view) with a
+# 30-degree field of view across the smaller side of the view; at t = 0 the
+# surface is the unit sphere. Tests compare screenshots with these figures.
+HOME_DISTANCE = 8.210512
+TAN_HALF_FOV = math.tan(math.pi / 12)
+NEAR_HALF_EXTENT = 0.2 * TAN_HALF_FOV  # half the smaller frustum side at the near plane, 0.2
+
+
+def sphere_radius_px(half_side):
+    """Projected radius of the unit sphere's outline in a view whose smaller
+    side is 2 * half_side pixels."""
+    return half_side * (1 / math.sqrt(HOME_DISTANCE ** 2 - 1)) / TAN_HALF_FOV
+
+
+def stereo_offset_px(separation, half_width):
+    """Sideways shift of the target's image in a stereo view of half width
+    `half_width` (the smaller side): each frustum window is moved by
+    (e / 2) * near / distance towards that eye's side, so the target, on the
+    eye's axis, moves the other way on screen (towards the other view)."""
+    return (separation / 2) / (HOME_DISTANCE * TAN_HALF_FOV) * half_width
+
+
+# Pixels by which a measured centroid may miss its computed place: the
+# tessellated outline and the off-centre highlight pull it by under a pixel.
+CENTROID_TOLERANCE = 1.5
+# Relative tolerance on a disc's pixel count: the 96-sided outline and edge
+# pixels make the count a little smaller than the true circle's area.
+AREA_TOLERANCE = 0.03
 
 
 def run_quick(*args, timeout=10, display=":0"):
