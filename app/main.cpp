@@ -20,7 +20,9 @@ int main(int argc, char** argv)
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("Vedoze Vaderuve");
-    glutReshapeWindow(appState.stereo ? 1024 : 512, 512);
+    const int requestedWidth = appState.stereo ? 1024 : 512;
+    const int requestedHeight = 512;
+    glutReshapeWindow(requestedWidth, requestedHeight);
 
     glutDisplayFunc(onDisplay);
     glutReshapeFunc(onReshape);
@@ -37,9 +39,18 @@ int main(int argc, char** argv)
         glutAddMenuEntry(entry.label, entry.id);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 
-    // Until now the reshape callback has only recorded the window size.
-    appState.camera = new Camera(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT), 2.0f,
-                                 Vector3(0, 0, 0, 1));
+    // Until now the reshape callback has only recorded the window size. GLUT
+    // reads its own window-system options from the same command line, so
+    // "-geometry 1x1" can create a sliver too small for a viewport: the
+    // camera then starts from the size asked for above, and the reshape that
+    // follows sets whatever the window really is.
+    int width = glutGet(GLUT_WINDOW_WIDTH);
+    int height = glutGet(GLUT_WINDOW_HEIGHT);
+    if (width < 2 || height < 2) {
+        width = requestedWidth;
+        height = requestedHeight;
+    }
+    appState.camera = new Camera(width, height, 2.0f, Vector3(0, 0, 0, 1));
 
     glutMainLoop();
     return 0;

@@ -13,6 +13,8 @@ import unittest
 
 BINARY = os.environ.get("VV_BINARY", os.path.join(os.path.dirname(__file__), "../../build/vedoze-vaderuve"))
 TITLE = "Vedoze Vaderuve"
+# Lines that AddressSanitizer and UndefinedBehaviorSanitizer print on a finding.
+SANITIZER_MARKERS = ("ERROR: AddressSanitizer", "runtime error:", "ERROR: LeakSanitizer")
 
 
 class Xvfb:
@@ -216,9 +218,17 @@ class Viewer:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+        # A sanitizer report fails the test that ran the program, whatever the
+        # test itself looked at (in the sanitized build the reports go to
+        # stderr and may not change the exit status of a killed process).
+        report = self.stderr()
         self.tmp.cleanup()
         if self.own_x:
             self.own_x.__exit__(*exc)
+        if exc[0] is None:
+            for marker in SANITIZER_MARKERS:
+                if marker in report:
+                    raise AssertionError(f"sanitizer report from the viewer:\n{report}")
 
     def stdout(self):
         with open(self.out_path, "rb") as f:
