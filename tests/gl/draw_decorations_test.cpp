@@ -7,12 +7,13 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include "gl_support.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-static constexpr int viewSize = 512;
 static const float red[3] = {1, 0, 0};
 static const float green[3] = {0, 1, 0};
 static const float blue[3] = {0, 0, 1};
@@ -38,26 +39,13 @@ static void drawApplicationAxes()
 // ---------------------------------------------------------------------------
 // Pixels in the home view.
 
-struct Image {
-    std::vector<unsigned char> rgb = std::vector<unsigned char>(viewSize * viewSize * 3);
-    const unsigned char* at(int x, int y) const { return &rgb[(y * viewSize + x) * 3]; }
-    bool is(int x, int y, int r, int g, int b) const
-    {
-        if (x < 0 || y < 0 || x >= viewSize || y >= viewSize)
-            return false;
-        const unsigned char* p = at(x, y);
-        return p[0] == r && p[1] == g && p[2] == b;
-    }
-};
+using Image = FrameImage;
 
 class HomeViewTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        glViewport(0, 0, viewSize, viewSize);
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glDisable(GL_DEPTH_TEST);
+        clearView();
         glDisable(GL_LIGHTING);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -68,14 +56,7 @@ protected:
     }
     void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
 
-    static Image readBack()
-    {
-        Image image;
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, viewSize, viewSize, GL_RGB, GL_UNSIGNED_BYTE, image.rgb.data());
-        return image;
-    }
+    static Image readBack() { return readBackFrame(); }
 
     static void project(const Vector3& p, double& wx, double& wy)
     {

@@ -6,12 +6,12 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "gl_support.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
-
-static constexpr int viewSize = 512;
 
 // At the native size every pixel centre samples a texel centre, so ink comes
 // out white and empty pixels black up to the rasterizer's fixed-point
@@ -21,31 +21,18 @@ static constexpr int nativeTolerance = 8;
 // least half.
 static constexpr int halfCoverage = 128;
 
-struct Image {
-    std::vector<unsigned char> rgb = std::vector<unsigned char>(viewSize * viewSize * 3);
-    // Row y counts upward from the bottom, as OpenGL's rows do.
-    const unsigned char* at(int x, int y) const { return &rgb[(y * viewSize + x) * 3]; }
-    int level(int x, int y) const { return at(x, y)[0]; }
-    bool black(int x, int y) const { return at(x, y)[0] == 0 && at(x, y)[1] == 0 && at(x, y)[2] == 0; }
-};
+using Image = FrameImage;
 
 static Image readBack()
 {
-    Image image;
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, viewSize, viewSize, GL_RGB, GL_UNSIGNED_BYTE, image.rgb.data());
-    return image;
+    return readBackFrame();
 }
 
 class OverlayTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        glViewport(0, 0, viewSize, viewSize);
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glDisable(GL_DEPTH_TEST);
+        clearView();
         glDisable(GL_BLEND);
         glDisable(GL_TEXTURE_2D);
         glShadeModel(GL_SMOOTH);
