@@ -3,7 +3,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh > /dev/null
-if [ -z "${DISPLAY:-}" ]; then
+# The usage text needs no window, so it needs no display either.
+wants_usage=0
+for argument in "$@"; do
+  case "$argument" in -h|--help) wants_usage=1 ;; esac
+done
+if [ -z "${DISPLAY:-}" ] && [ "$wants_usage" = 0 ]; then
   cat >&2 <<MSG
 vedoze-vaderuve needs a display: it opens an OpenGL window and none is
 available here (DISPLAY is not set). Run it from a desktop session, or under a
