@@ -132,13 +132,18 @@ class HelpAfterAnything(unittest.TestCase):
                                         f"stdout {result.stdout[:200]!r}, stderr {result.stderr[:400]!r}")
 
         start = time.time()
-        threads = [threading.Thread(target=run, args=(cases[i::THREADS],)) for i in range(THREADS)]
-        for t in threads:
-            t.start()
-        for t in threads:
-            t.join()
+        run_split(run, cases, THREADS)
         print(f"{HELP_RUNS} usage runs in {time.time() - start:.1f} s, {len(failures)} failed", file=sys.stderr)
         self.assertEqual(failures[:5], [])
+
+
+def run_split(work, items, workers):
+    """Runs work(share) on `workers` threads, each with every workers-th item."""
+    threads = [threading.Thread(target=work, args=(items[i::workers],)) for i in range(workers)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
 
 
 _xvfb_lock = threading.Lock()
@@ -180,12 +185,7 @@ class WindowedAbuse(unittest.TestCase):
                 x.__exit__(None, None, None)
 
         start = time.time()
-        workers = 2
-        threads = [threading.Thread(target=run_on_own_display, args=(vectors[i::workers],)) for i in range(workers)]
-        for t in threads:
-            t.start()
-        for t in threads:
-            t.join()
+        run_split(run_on_own_display, vectors, workers=2)
         print(f"{WINDOW_RUNS} windowed runs in {time.time() - start:.1f} s, {len(failures)} failed", file=sys.stderr)
         self.assertEqual(failures, [])
 
