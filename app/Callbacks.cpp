@@ -5,10 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/AppState.h"
-#include "app/Commands.h"
-#include "app/FrameRenderer.h"
-#include "app/Interaction.h"
+#include "draw/CameraGL.h"
+#include "draw/FrameRenderer.h"
+#include "viewer/AppState.h"
+#include "viewer/Commands.h"
+#include "viewer/Interaction.h"
 
 namespace {
 // Messages go out at once: whoever reads them (a terminal, a pipe, a test)
@@ -28,7 +29,8 @@ void onDisplay()
 
 void onReshape(int width, int height)
 {
-    reshapeViews(appState, width, height);
+    if (reshapeViews(appState, width, height))
+        applyViewport(*appState.camera);
 }
 
 void onMenu(int id)

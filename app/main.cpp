@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/AppState.h"
 #include "app/Callbacks.h"
-#include "app/CommandLine.h"
-#include "app/Commands.h"
 #include "camera/Camera.h"
+#include "draw/CameraGL.h"
+#include "viewer/AppState.h"
+#include "viewer/CommandLine.h"
+#include "viewer/Commands.h"
 
 int main(int argc, char** argv)
 {
@@ -51,6 +52,7 @@ int main(int argc, char** argv)
         height = requestedHeight;
     }
     appState.camera = new Camera(width, height, 2.0f, Vector3(0, 0, 0, 1));
+    applyViewport(*appState.camera);
 
     glutMainLoop();
     return 0;

@@ -18,8 +18,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/AppState.h"
-#include "app/FrameRenderer.h"
+#include "viewer/AppState.h"
+#include "draw/FrameRenderer.h"
 #include "camera/Camera.h"
 
 static constexpr int windowSize = 512;

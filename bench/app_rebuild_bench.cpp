@@ -1,21 +1,79 @@
 // Full rebuilds of the sampled surface at several grid sizes, at a moment in
-// the twist stage (the most expensive stage to evaluate).
+// the twist stage (the most expensive stage to evaluate): the viewer's row by
+// row rebuild on every core and on one, and the per-point reference path for
+// the ratio between them.
 #include <benchmark/benchmark.h>
 
-#include "app/SurfaceMesh.h"
+#include <memory>
 
-static void rebuildGrid(benchmark::State& state)
+#include "eversion/Eversion.h"
+#include "viewer/SurfaceMesh.h"
+
+#if defined(_OPENMP)
+#include <omp.h>
+#endif
+
+namespace {
+constexpr double twistTime = 0.4;
+
+// Stage evaluations per rebuild, counted as the per-point path makes them:
+// every node plus one pole probe per row.
+void countEvaluations(benchmark::State& state, int patches)
+{
+    state.SetItemsProcessed(state.iterations() * (patches + 1) * (patches + 2));
+}
+
+// Arguments: patches, threads (0: as many as OpenMP starts by default).
+void rebuildGrid(benchmark::State& state)
 {
     const int patches = static_cast<int>(state.range(0));
+#if defined(_OPENMP)
+    const int defaultThreads = omp_get_max_threads();
+    if (state.range(1) > 0)
+        omp_set_num_threads(static_cast<int>(state.range(1)));
+    state.counters["threads"] = omp_get_max_threads();
+#endif
     SurfaceMesh mesh;
     mesh.latitudinalPatches = patches;
     mesh.longitudinalPatches = patches;
-    mesh.t = 0.4;
+    mesh.t = twistTime;
     for (auto _ : state) {
         mesh.rebuild(false);
         benchmark::DoNotOptimize(mesh.grid[patches / 2][patches / 2]);
     }
-    // Stage evaluations per rebuild: every node plus one pole probe per row.
-    state.SetItemsProcessed(state.iterations() * (patches + 1) * (patches + 2));
+#if defined(_OPENMP)
+    omp_set_num_threads(defaultThreads);
+#endif
+    countEvaluations(state, patches);
 }
-BENCHMARK(rebuildGrid)->Arg(12)->Arg(64)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond);
+
+// The same grid through the per-point sampler, on one thread.
+void rebuildGridPerPoint(benchmark::State& state)
+{
+    const int patches = static_cast<int>(state.range(0));
+    const size_t columns = static_cast<size_t>(patches) + 1;
+    const auto cells = std::make_unique<SurfaceVertex[]>(columns * columns);
+    const auto rows = std::make_unique<SurfaceVertex*[]>(columns);
+    for (size_t r = 0; r < columns; ++r)
+        rows[r] = cells.get() + r * columns;
+    const StageAtTime stage = stageAtTime(twistTime, 0.0, 0.1, 0.23, 0.6, 0.93);
+    for (auto _ : state) {
+        sampleSurface(stage.point, 0, 1, patches, 0, 1, patches, stage.fraction, rows.get(), 8);
+        benchmark::DoNotOptimize(rows[patches / 2][patches / 2]);
+    }
+    countEvaluations(state, patches);
+}
+}  // namespace
+
+// Real time: the work is spread over threads.
+BENCHMARK(rebuildGrid)
+    ->ArgNames({"patches", "threads"})
+    ->Args({12, 0})
+    ->Args({64, 0})
+    ->Args({128, 0})
+    ->Args({256, 0})
+    ->Args({512, 0})
+    ->Args({512, 1})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(rebuildGridPerPoint)->ArgName("patches")->Arg(512)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -2,9 +2,6 @@
 
 #include "geometry/check.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -50,7 +47,7 @@ Camera::Camera(int windowWidth, int windowHeight, float sceneRadius, const Vecto
     nearPlane = kNearFactor * this->sceneRadius;
 
     // resetView sizes the frustum from the rectangle, so it must exist first;
-    // setViewport then fills in the derived pixel values and tells OpenGL.
+    // setViewport then fills in the derived pixel values.
     this->windowWidth = windowWidth;
     this->windowHeight = windowHeight;
     viewportLeft = 0;
@@ -84,7 +81,6 @@ void Camera::setViewport(int windowWidth, int windowHeight, int left, int top, i
     viewportCenterY = static_cast<float>((top + bottom) * 0.5);
     viewportRadius = std::min(viewportCenterX - left + 0.5f, viewportCenterY - top + 0.5f);
     updateFrustumSize();
-    glViewport(left, windowHeight - bottom - 1, right - left + 1, bottom - top + 1);
 }
 
 void Camera::updateFrustumSize()
@@ -122,13 +118,11 @@ void Camera::resetView()
     eye.w = 1;
 }
 
-void Camera::applyProjection(EyeMode eyeMode, float stereoDistance)
+CameraProjection Camera::projection(EyeMode eyeMode, float stereoDistance) const
 {
     // The right eye moves to the +right side of the view, every other
     // non-mono value to the -right side.
     const float sign = eyeMode == RightEye ? 1.0f : -1.0f;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     consistencyCheck(nearPlane < farPlane, 226, kSourceFile);
 
     float shift = 0;
@@ -143,13 +137,17 @@ void Camera::applyProjection(EyeMode eyeMode, float stereoDistance)
         const float dist = view.length();
         shift = sign * stereoDistance * 0.5f * nearPlane / dist;
     }
-    glFrustum(shift - nearWidth * 0.5f, shift + nearWidth * 0.5f, -0.5f * nearHeight, 0.5f * nearHeight, nearPlane,
-              farPlane);
-
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const Vector3 eyePosition = eye + offsetDirection * (sign * stereoDistance * 0.5f);
-    gluLookAt(eyePosition.x, eyePosition.y, eyePosition.z, target.x, target.y, target.z, up.x, up.y, up.z);
+    CameraProjection p;
+    p.left = shift - nearWidth * 0.5f;
+    p.right = shift + nearWidth * 0.5f;
+    p.bottom = -0.5f * nearHeight;
+    p.top = 0.5f * nearHeight;
+    p.nearPlane = nearPlane;
+    p.farPlane = farPlane;
+    p.eyePosition = eye + offsetDirection * (sign * stereoDistance * 0.5f);
+    p.target = target;
+    p.up = up;
+    return p;
 }
 
 float Camera::projectToPixel(const Vector3& point, int& column, int& row) const

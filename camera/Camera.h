@@ -7,15 +7,23 @@
 // they are flipped to OpenGL's bottom-up rows only in the glViewport call.
 // Viewport rectangles are inclusive. World lengths are in scene units, angles
 // in radians; every Vector3 field holds w = 1 and all arithmetic is float.
-// Only setViewport (and so the constructor) and applyProjection talk to
-// OpenGL; without a current context those calls do nothing, the arithmetic
-// still happens.
+// Pure arithmetic: the front ends hand the viewport and the projection to
+// their graphics interface themselves.
 
 #include "geometry/mathutil.h"
 
 // Any value other than MonoEye and RightEye is treated as LeftEye; the fixed
 // underlying type makes such values well-defined.
 enum EyeMode : int { MonoEye = 0, LeftEye = 1, RightEye = 2 };
+
+// One eye's view: the perspective frustum window on the near plane (as
+// glFrustum takes it) and the look-at frame (as gluLookAt takes it).
+struct CameraProjection {
+    float left = 0, right = 0, bottom = 0, top = 0, nearPlane = 0, farPlane = 0;
+    Vector3 eyePosition;
+    Vector3 target;
+    Vector3 up;
+};
 
 struct Camera {
     int windowWidth = 0;   // width of the area served (half the window in stereo)
@@ -50,9 +58,10 @@ struct Camera {
     // at which sceneRadius fills half the smaller viewport side.
     void resetView();
 
-    // Loads GL_PROJECTION and GL_MODELVIEW and leaves GL_MODELVIEW current.
-    // stereoDistance is the world-space eye separation (unused for MonoEye).
-    void applyProjection(EyeMode eyeMode, float stereoDistance);
+    // The view of one eye; stereoDistance is the world-space eye separation
+    // (unused for MonoEye). Stereo eyes sit half the separation to either
+    // side and keep looking at the target.
+    CameraProjection projection(EyeMode eyeMode, float stereoDistance) const;
     // Pixel (column, row) of a point seen from the mono eye; returns its depth
     // along the viewing direction. Meaningful only for points in front of the
     // eye; otherwise the pixel values saturate instead of overflowing.

@@ -1,6 +1,7 @@
 #include "draw/Overlay2D.h"
 
-#include "draw/fontdata.h"
+#include "draw/FontTexture.h"
+#include "font/fontdata.h"
 
 #include <GL/gl.h>
 

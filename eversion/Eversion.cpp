@@ -20,44 +20,86 @@
 // which the corrugation builds its frame.
 constexpr Jet8 meridianV(0, 0, 1);
 
-EVERSION_FLATTEN Jet4Vec stageCorrugate(Jet8 u, Jet8 v, double fraction, int stripCount)
+// Each stage is its row part, the base geometry and the corrugation frame on
+// the meridian at u, placed at v through the column part. The grid sampler
+// calls the row parts once per row and combines them with each column; the
+// stage functions below do the same for a single point.
+
+EVERSION_FLATTEN StripFrame corrugateRow(Jet8 u, double fraction)
 {
     const Jet8Vec base = unitSphere(u, meridianV);
     const Jet8 depth = corrugationDepth(u);
     const Jet8 amplitude = corrugationEnvelope(u) * constantJet(fraction);
-    return applyCorrugation(base, u, toJet4(v), amplitude, depth, stripCount);
+    return corrugationFrame(base, u, amplitude, depth);
 }
 
-EVERSION_FLATTEN Jet4Vec stagePushThrough(Jet8 u, Jet8 v, double fraction, int stripCount)
+EVERSION_FLATTEN StripFrame pushThroughRow(Jet8 u, double fraction)
 {
     const Jet8Vec base = pushingSurface(u, meridianV, fraction);
-    const Jet8 depth = corrugationDepth(u);
-    const Jet8 amplitude = corrugationEnvelope(u);
-    return applyCorrugation(base, u, toJet4(v), amplitude, depth, stripCount);
+    return corrugationFrame(base, u, corrugationEnvelope(u), corrugationDepth(u));
 }
 
-EVERSION_FLATTEN Jet4Vec stageTwist(Jet8 u, Jet8 v, double fraction, int stripCount)
+EVERSION_FLATTEN StripFrame twistRow(Jet8 u, double fraction)
 {
     const Jet8Vec base = twistedSurface(u, meridianV, fraction);
-    const Jet8 depth = corrugationDepth(u);
-    const Jet8 amplitude = corrugationEnvelope(u);
-    return applyCorrugation(base, u, toJet4(v), amplitude, depth, stripCount);
+    return corrugationFrame(base, u, corrugationEnvelope(u), corrugationDepth(u));
 }
 
-EVERSION_FLATTEN Jet4Vec stageRelease(Jet8 u, Jet8 v, double fraction, int stripCount)
+EVERSION_FLATTEN StripFrame releaseRow(Jet8 u, double fraction)
 {
     const Jet8Vec base = releasingSurface(u, meridianV, fraction);
-    const Jet8 depth = corrugationDepth(u);
-    const Jet8 amplitude = corrugationEnvelope(u);
-    return applyCorrugation(base, u, toJet4(v), amplitude, depth, stripCount);
+    return corrugationFrame(base, u, corrugationEnvelope(u), corrugationDepth(u));
 }
 
-EVERSION_FLATTEN Jet4Vec stageSmooth(Jet8 u, Jet8 v, double fraction, int stripCount)
+EVERSION_FLATTEN StripFrame smoothRow(Jet8 u, double fraction)
 {
     const Jet8Vec base = invertedSphere(u, meridianV);
     const Jet8 depth = corrugationDepth(u);
     const Jet8 amplitude = corrugationEnvelope(u) * constantJet(fraction * (-1) + 1);
-    return applyCorrugation(base, u, toJet4(v), amplitude, depth, stripCount);
+    return corrugationFrame(base, u, amplitude, depth);
+}
+
+EVERSION_FLATTEN Jet4Vec stageCorrugate(Jet8 u, Jet8 v, double fraction, int stripCount)
+{
+    return placeOnStrip(corrugateRow(u, fraction), stripColumn(toJet4(v), stripCount));
+}
+
+EVERSION_FLATTEN Jet4Vec stagePushThrough(Jet8 u, Jet8 v, double fraction, int stripCount)
+{
+    return placeOnStrip(pushThroughRow(u, fraction), stripColumn(toJet4(v), stripCount));
+}
+
+EVERSION_FLATTEN Jet4Vec stageTwist(Jet8 u, Jet8 v, double fraction, int stripCount)
+{
+    return placeOnStrip(twistRow(u, fraction), stripColumn(toJet4(v), stripCount));
+}
+
+EVERSION_FLATTEN Jet4Vec stageRelease(Jet8 u, Jet8 v, double fraction, int stripCount)
+{
+    return placeOnStrip(releaseRow(u, fraction), stripColumn(toJet4(v), stripCount));
+}
+
+EVERSION_FLATTEN Jet4Vec stageSmooth(Jet8 u, Jet8 v, double fraction, int stripCount)
+{
+    return placeOnStrip(smoothRow(u, fraction), stripColumn(toJet4(v), stripCount));
+}
+
+StageAtTime stageAtTime(double time, double corrugateStart, double pushStart, double twistStart,
+                        double releaseStart, double smoothStart)
+{
+    // Tested from the last stage back, so a time equal to a start time
+    // belongs to the stage that starts there, at fraction 0.
+    if (smoothStart <= time)
+        return {stageSmooth, smoothRow, (time - smoothStart) / (1 - smoothStart)};
+    if (releaseStart <= time)
+        return {stageRelease, releaseRow, (time - releaseStart) / (smoothStart - releaseStart)};
+    if (twistStart <= time)
+        return {stageTwist, twistRow, (time - twistStart) / (releaseStart - twistStart)};
+    if (pushStart <= time)
+        return {stagePushThrough, pushThroughRow, (time - pushStart) / (twistStart - pushStart)};
+    if (corrugateStart <= time)
+        return {stageCorrugate, corrugateRow, (time - corrugateStart) / (pushStart - corrugateStart)};
+    return {nullptr, nullptr, 0};
 }
 
 void evaluateEversion(SurfaceVertex** grid, double time, int stripCount, double uMin, int uCount,
@@ -67,27 +109,9 @@ void evaluateEversion(SurfaceVertex** grid, double time, int stripCount, double 
 {
     if (grid == nullptr)
         return;
-    // Tested from the last stage back, so a time equal to a start time
-    // belongs to the stage that starts there, at fraction 0.
-    StageFunction stage;
-    double fraction;
-    if (smoothStart <= time) {
-        stage = stageSmooth;
-        fraction = (time - smoothStart) / (1 - smoothStart);
-    } else if (releaseStart <= time) {
-        stage = stageRelease;
-        fraction = (time - releaseStart) / (smoothStart - releaseStart);
-    } else if (twistStart <= time) {
-        stage = stageTwist;
-        fraction = (time - twistStart) / (releaseStart - twistStart);
-    } else if (pushStart <= time) {
-        stage = stagePushThrough;
-        fraction = (time - pushStart) / (twistStart - pushStart);
-    } else if (corrugateStart <= time) {
-        stage = stageCorrugate;
-        fraction = (time - corrugateStart) / (pushStart - corrugateStart);
-    } else {
+    const StageAtTime stage =
+        stageAtTime(time, corrugateStart, pushStart, twistStart, releaseStart, smoothStart);
+    if (!stage.row)
         return;
-    }
-    sampleSurface(stage, uMin, uMax, uCount, vMin, vMax, vCount, fraction, grid, stripCount);
+    sampleSurfaceRows(stage.row, uMin, uMax, uCount, vMin, vMax, vCount, stage.fraction, grid, stripCount);
 }

@@ -6,9 +6,9 @@
 // the corrugation over it at the stage's amplitude and turns the strip into
 // place (angles in turns). evaluateEversion picks the stage holding at the
 // given time, converts the time into the stage's fraction in [0, 1] and fills
-// the caller's vertex rows through the grid sampler.
-#include "app/SurfaceSampler.h"
+// the caller's vertex rows through the row-by-row grid sampler.
 #include "eversion/StageFunction.h"
+#include "eversion/SurfaceSampler.h"
 
 // Corrugation grows on the unit sphere.
 Jet4Vec stageCorrugate(Jet8 u, Jet8 v, double fraction, int stripCount);
@@ -20,6 +20,25 @@ Jet4Vec stageTwist(Jet8 u, Jet8 v, double fraction, int stripCount);
 Jet4Vec stageRelease(Jet8 u, Jet8 v, double fraction, int stripCount);
 // The corrugation flattens out on the inverted sphere.
 Jet4Vec stageSmooth(Jet8 u, Jet8 v, double fraction, int stripCount);
+
+// The row parts of the five stages (see StageRowFunction).
+StripFrame corrugateRow(Jet8 u, double fraction);
+StripFrame pushThroughRow(Jet8 u, double fraction);
+StripFrame twistRow(Jet8 u, double fraction);
+StripFrame releaseRow(Jet8 u, double fraction);
+StripFrame smoothRow(Jet8 u, double fraction);
+
+// The stage holding at a time, both as a per-point function and as its row
+// part, with the time converted into the stage's fraction in [0, 1]. A stage
+// starts at its start time inclusive; the last ends at 1. Before
+// corrugateStart both functions are null.
+struct StageAtTime {
+    StageFunction point;
+    StageRowFunction row;
+    double fraction;
+};
+StageAtTime stageAtTime(double time, double corrugateStart, double pushStart, double twistStart,
+                        double releaseStart, double smoothStart);
 
 // Samples the stage holding at `time` over the grid uMin..uMax (uCount
 // intervals) by vMin..vMax (vCount intervals) into grid, which has

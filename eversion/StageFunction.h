@@ -6,6 +6,12 @@
 // strips (one unit of v is one strip). The sampler seeds u as the Jet8
 // (u, du = 1) and v as (v, dv = 1); the returned point carries its first and
 // mixed partial derivatives, from which the normal is formed.
+#include "eversion/Corrugation.h"
 #include "jets/JetVec.h"
 
 using StageFunction = Jet4Vec (*)(Jet8 u, Jet8 v, double fraction, int stripCount);
+
+// The part of a stage that depends on u alone: the stage function at (u, v)
+// is placeOnStrip(row(u, fraction), stripColumn(toJet4(v), stripCount)), bit
+// for bit, so a grid evaluates it once per row.
+using StageRowFunction = StripFrame (*)(Jet8 u, double fraction);

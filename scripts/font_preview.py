@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Prints the built-in font's glyph table as text, several glyphs side by side,
-so that a human can proof-read it. Reads the table from draw/glyphtable.cpp.
+so that a human can proof-read it. Reads the table from font/glyphtable.cpp.
 
 Usage: scripts/font_preview.py [--per-line N] [--grid] [TEXT]
   --per-line N  glyphs per line of the sheet (default 8)
@@ -60,7 +60,7 @@ def main():
     parser.add_argument("text", nargs="?")
     args = parser.parse_args()
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    glyphs = load(os.path.join(root, "draw", "glyphtable.cpp"))
+    glyphs = load(os.path.join(root, "font", "glyphtable.cpp"))
     if args.text is not None:
         # Text is set without gaps, exactly as the overlay draws it.
         rows = ["".join(render(glyphs[glyph_of(c)][k], args.grid) for c in args.text)

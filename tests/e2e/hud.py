@@ -4,7 +4,7 @@ The text is drawn at the font's native size, so every character is a 10 x 18
 pixel cell whose pixels are the glyph's texels one for one: ink is pure white,
 everything else is whatever lies behind the text. A cell is decoded by
 comparing its bright pixels with every glyph bitmap of the program's own glyph
-table (draw/glyphtable.cpp) and taking the closest; a cell too far from every
+table (font/glyphtable.cpp) and taking the closest; a cell too far from every
 glyph decodes as '?', so an obscured or misplaced line never reads as valid.
 """
 
@@ -28,7 +28,7 @@ _SOURCE = os.environ.get("VV_SOURCE_DIR", os.path.join(os.path.dirname(os.path.a
 _ROW = re.compile(r'"([^"\\]{%d})"' % GLYPH_WIDTH)
 
 
-def load_glyphs(path=os.path.join(_SOURCE, "draw", "glyphtable.cpp")):
+def load_glyphs(path=os.path.join(_SOURCE, "font", "glyphtable.cpp")):
     """The glyph table as 96 integers of 180 bits, bit k * 10 + j (from the
     most significant) set where glyph row k, column j has ink ('.' is empty,
     anything else is ink)."""

@@ -19,7 +19,7 @@ USAGE = "\nUsage: {} [--help] [--root] [--stereo [stereo_distance]]\n\n"
 
 def menu_labels():
     """The pop-up menu's labels, in order, as the program's source lists them."""
-    with open(os.path.join(SOURCE, "app", "Commands.cpp"), encoding="utf-8") as source:
+    with open(os.path.join(SOURCE, "viewer", "Commands.cpp"), encoding="utf-8") as source:
         return re.findall(r'\{\s*\d+\s*,\s*"([^"]*)"\s*\}', source.read())
 
 

@@ -11,7 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/SurfaceMesh.h"
+#include "draw/MeshDraw.h"
+#include "viewer/SurfaceMesh.h"
 
 namespace {
 struct Primitive {
@@ -41,7 +42,7 @@ std::vector<Primitive> feedback(SurfaceMesh& mesh, int displayMode)
     std::vector<GLfloat> buffer(1 << 22);
     glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
     glRenderMode(GL_FEEDBACK);
-    mesh.drawSurface(displayMode, false);
+    drawSurface(mesh, displayMode, false);
     const GLint used = glRenderMode(GL_RENDER);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     EXPECT_GT(used, 0) << "feedback buffer overflow or nothing drawn";

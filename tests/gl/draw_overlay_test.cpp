@@ -1,7 +1,8 @@
 // Text drawn through Overlay2D in a real context, read back from the back
 // buffer, and the font texture as OpenGL holds it.
+#include "draw/FontTexture.h"
 #include "draw/Overlay2D.h"
-#include "draw/fontdata.h"
+#include "font/fontdata.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

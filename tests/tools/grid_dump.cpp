@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/SurfaceMesh.h"
+#include "viewer/SurfaceMesh.h"
 
 int main(int argc, char** argv)
 {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
-#include "app/CommandLine.h"
+#include "viewer/AppState.h"
+#include "viewer/CommandLine.h"
 
 namespace {
 // Fixed, so that a failure names a vector that can be replayed.

@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include "app/AppState.h"
-#include "app/Commands.h"
+#include "viewer/AppState.h"
+#include "viewer/Commands.h"
 
 namespace {
 // Presses a plain key the way the keyboard callback does.

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/SurfaceMesh.h"
+#include "viewer/SurfaceMesh.h"
 #include "eversion/Eversion.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/AppState.h"
-#include "app/CommandLine.h"
-#include "app/Interaction.h"
+#include "viewer/AppState.h"
+#include "viewer/CommandLine.h"
+#include "viewer/Interaction.h"
 #include "camera/Camera.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/SurfaceMesh.h"
+#include "viewer/SurfaceMesh.h"
 
 namespace {
 // Vertices are stored as floats: a few float ulps of a unit-size value.

@@ -1,5 +1,5 @@
-// Camera set-up arithmetic. No OpenGL context exists here: the GL calls in
-// the constructor and setViewport are no-ops, only the fields are checked.
+// Camera set-up arithmetic: the fields and the projection it hands to the
+// front ends.
 #include "camera/Camera.h"
 
 #include <gtest/gtest.h>
@@ -131,7 +131,7 @@ TEST(CameraDeath, PreconditionsReportTheirLines)
     EXPECT_EXIT(Camera(1, 512, 2, Vector3()), testing::ExitedWithCode(1),
                 "^Assertion error at line 148 in Camera.cpp\n$");
     c.farPlane = c.nearPlane;  // only reachable by writing the field directly
-    EXPECT_EXIT(c.applyProjection(MonoEye, 0), testing::ExitedWithCode(1),
+    EXPECT_EXIT(c.projection(MonoEye, 0), testing::ExitedWithCode(1),
                 "^Assertion error at line 226 in Camera.cpp\n$");
 }
 

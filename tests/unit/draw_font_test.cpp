@@ -1,6 +1,6 @@
 // The glyph table's conventions, the packing of the table into the texture
 // bitmap and the texture rectangle of a character.
-#include "draw/fontdata.h"
+#include "font/fontdata.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "app/Interaction.h"
+#include "viewer/Interaction.h"
 
-#include "app/AppState.h"
+#include "viewer/AppState.h"
 #include "camera/Camera.h"
 
 namespace {

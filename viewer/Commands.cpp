@@ -1,6 +1,6 @@
-#include "app/Commands.h"
+#include "viewer/Commands.h"
 
-#include "app/AppState.h"
+#include "viewer/AppState.h"
 #include "camera/Camera.h"
 
 const MenuEntry menuEntries[menuEntryCount] = {

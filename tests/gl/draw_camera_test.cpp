@@ -1,6 +1,7 @@
 // The camera's viewport and matrices as OpenGL receives them, read back from
 // a real context, against the glFrustum and look-at formulas.
 #include "camera/Camera.h"
+#include "draw/CameraGL.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -15,7 +16,9 @@ constexpr double kStored = 2e-5;
 
 Camera homeCamera()
 {
-    return Camera(512, 512, 2.0f, Vector3(0, 0, 0, 1));
+    Camera c(512, 512, 2.0f, Vector3(0, 0, 0, 1));
+    applyViewport(c);
+    return c;
 }
 
 void readViewport(GLint v[4]) { glGetIntegerv(GL_VIEWPORT, v); }
@@ -65,6 +68,7 @@ TEST(CameraGL, ViewportRowsAreFlippedForOpenGL)
     EXPECT_EQ(v[2], 512);
     EXPECT_EQ(v[3], 512);
     c.setViewport(300, 300, 10, 20, 109, 69);
+    applyViewport(c);
     readViewport(v);
     EXPECT_EQ(v[0], 10);
     EXPECT_EQ(v[1], 230);
@@ -81,7 +85,7 @@ TEST(CameraGL, MonoReplacesBothMatricesAndLeavesModelviewCurrent)
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(junk);
     glMatrixMode(GL_TEXTURE);
-    c.applyProjection(MonoEye, 0.1f);
+    applyProjection(c, MonoEye, 0.1f);
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);
@@ -103,7 +107,7 @@ TEST(CameraGL, StereoEyesAreDisplacedAndTheirWindowsShifted)
     } eyes[] = {{RightEye, 1}, {LeftEye, -1}, {static_cast<EyeMode>(7), -1}};
     for (const auto& e : eyes) {
         SCOPED_TRACE(testing::Message() << "eye mode " << e.mode);
-        c.applyProjection(e.mode, separation);
+        applyProjection(c, e.mode, separation);
         const double shift = e.sign * separation / 2 * 0.2 / 8.210512;
         expectProjection(shift - h, shift + h, -h, h, 0.2, 30);
         const Vector3 eye(static_cast<float>(e.sign * separation / 2), 0, 8.210512f, 1);
@@ -132,7 +136,7 @@ TEST(CameraGL, ShiftedWindowCentresLookParallelToTheMonoAxis)
     const Vector3 right = cross(forward, c.up).normalized();
     for (EyeMode mode : {LeftEye, RightEye}) {
         const float offset = (mode == RightEye ? 0.5f : -0.5f) * 0.4f;
-        c.applyProjection(mode, 0.4f);
+        applyProjection(c, mode, 0.4f);
         const Vector3 eye = c.eye + right * offset;
         expectLookAt(eye, c.target, c.up);
         // Straight ahead, parallel to the mono axis: the 512 x 512 centre.
@@ -148,9 +152,10 @@ TEST(CameraGL, ProjectToPixelAgreesWithTheMonoPipeline)
     // A 400 x 200 viewport offset inside a 500 x 260 window, turned view.
     Camera c(500, 260, 2.0f, Vector3(0, 0, 0, 1));
     c.setViewport(500, 260, 20, 30, 419, 229);
+    applyViewport(c);
     c.orbit(0, 0, -33, 18);
     c.dolly(-50);
-    c.applyProjection(MonoEye, 0);
+    applyProjection(c, MonoEye, 0);
     const Vector3 points[] = {{0, 0, 0, 1}, {1.3f, -0.4f, 0.2f, 1}, {-2.1f, 1.7f, -1, 1}, {0.05f, 2.6f, 1.9f, 1}};
     for (const Vector3& p : points) {
         SCOPED_TRACE(testing::Message() << p.x << ", " << p.y << ", " << p.z);

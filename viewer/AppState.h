@@ -1,9 +1,9 @@
 #pragma once
 // The one record of everything the viewer shows and how: display options,
 // time step, stereo settings, animation and mouse state, the sampled surface
-// and the camera. Every GLUT callback reads and changes the global instance
-// `appState`; all of them run on the one GLUT thread.
-#include "app/SurfaceMesh.h"
+// and the camera. Every front end's input and frame callbacks read and change
+// the global instance `appState`, one at a time on the front end's one thread.
+#include "viewer/SurfaceMesh.h"
 
 struct Camera;
 

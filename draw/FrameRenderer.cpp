@@ -1,23 +1,16 @@
-#include "app/FrameRenderer.h"
+#include "draw/FrameRenderer.h"
 
 #include <GL/gl.h>
 
-#include <cmath>
-#include <cstdio>
-
-#include "app/AppState.h"
 #include "camera/Camera.h"
+#include "draw/CameraGL.h"
+#include "draw/MeshDraw.h"
 #include "draw/Overlay2D.h"
 #include "draw/drawutil.h"
+#include "viewer/AppState.h"
+#include "viewer/HeadsUp.h"
 
 namespace {
-constexpr int textX = 20;
-constexpr float textSize = 18;
-// Bottom edges of the three heads-up lines; each line keeps its place even
-// when the one above it is not shown.
-constexpr int timeLineY = 38;
-constexpr int alphaLineY = 61;
-constexpr int stereoLineY = 84;
 
 void setLighting(const AppState& state, const Camera& camera)
 {
@@ -67,16 +60,16 @@ void drawText(const AppState& state, const Camera& camera)
     glLoadIdentity();
     Overlay2D overlay;
     overlay.begin(camera.windowWidth, camera.windowHeight);
-    char line[128];
+    char line[headsUpLineSize];
     formatTimeLine(state, line, sizeof line);
-    overlay.drawText(textX, timeLineY, line, textSize);
+    overlay.drawText(headsUpX, timeLineY, line, headsUpTextSize);
     if (state.alphaBlending) {
-        std::snprintf(line, sizeof line, "alpha = %.3f", state.alpha);
-        overlay.drawText(textX, alphaLineY, line, textSize);
+        formatAlphaLine(state, line, sizeof line);
+        overlay.drawText(headsUpX, alphaLineY, line, headsUpTextSize);
     }
     if (state.stereo) {
-        std::snprintf(line, sizeof line, "stereo distance = %.3f", state.stereoDistance);
-        overlay.drawText(textX, stereoLineY, line, textSize);
+        formatStereoLine(state, line, sizeof line);
+        overlay.drawText(headsUpX, stereoLineY, line, headsUpTextSize);
     }
     overlay.end();
     glPopMatrix();
@@ -87,7 +80,7 @@ void drawView(AppState& state, Camera& camera, int view)
     if (state.stereo)
         glViewport(view * camera.windowWidth, 0, camera.windowWidth, camera.windowHeight);
     const EyeMode eye = !state.stereo ? MonoEye : view == 1 ? RightEye : LeftEye;
-    camera.applyProjection(eye, state.stereoDistance);
+    applyProjection(camera, eye, state.stereoDistance);
 
     drawDecorations(state, camera);
 
@@ -108,7 +101,7 @@ void drawView(AppState& state, Camera& camera, int view)
         glDisable(GL_DEPTH_TEST);
     }
     glColor3f(1, 1, 1);
-    state.mesh.drawSurface(state.displayMode, state.halfStrips);
+    drawSurface(state.mesh, state.displayMode, state.halfStrips);
 
     if (state.displayMode == 1)
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -122,13 +115,6 @@ void drawView(AppState& state, Camera& camera, int view)
     if (state.showText)
         drawText(state, camera);
 }
-}
-
-void formatTimeLine(const AppState& state, char* buffer, int size)
-{
-    // deltaT is a power of two, so 1 / deltaT is a whole number.
-    const int steps = static_cast<int>(std::lround(1.0 / state.deltaT));
-    std::snprintf(buffer, static_cast<size_t>(size), "t = %.4f, delta_t = 1/%d", state.mesh.t, steps);
 }
 
 void renderFrame(AppState& state)

@@ -9,7 +9,7 @@
 // - column 9 stays empty (it is the gap between characters), except in '_',
 //   which runs through so that consecutive underscores join;
 // - the last glyph (code 127) is drawn for every character without a glyph.
-#include "draw/fontdata.h"
+#include "font/fontdata.h"
 
 const char glyphRows[glyphCount()][glyphHeight()][glyphWidth() + 1] = {
     // 32 space

@@ -1,4 +1,4 @@
-#include "app/AppState.h"
+#include "viewer/AppState.h"
 
 // Static storage: alive from before main until exit, when the mesh releases
 // its grid.

@@ -1,7 +1,7 @@
 #pragma once
 // The user's commands as state transitions. The menu, the keyboard and the
 // special keys share one set of actions, identified by their menu ids; the
-// GLUT callbacks only translate input into ids and carry out the result
+// front ends only translate input into ids and carry out the result
 // (messages, redraw, timer, reshape, exit).
 struct AppState;
 

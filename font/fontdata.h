@@ -36,10 +36,6 @@ const FontLayout& fontLayout();
 // on first use and kept for the life of the process. Needs no OpenGL.
 const unsigned char* fontBitmap();
 
-// The OpenGL texture name (a GLuint) of the font, creating the texture on
-// first use; needs a current OpenGL context.
-unsigned int fontTextureId();
-
 // The texture rectangle of a character's glyph: left s0, top t0, right s1,
 // bottom t1. The character is read as a signed byte, so codes above 127 and
 // control characters all get the fallback glyph.

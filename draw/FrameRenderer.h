@@ -6,7 +6,3 @@
 struct AppState;
 
 void renderFrame(AppState& state);
-
-// The heads-up lines, in the formats the viewer shows; exposed so the text
-// can be checked without a window. `buffer` receives a NUL-terminated line.
-void formatTimeLine(const AppState& state, char* buffer, int size);

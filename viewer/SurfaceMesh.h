@@ -6,10 +6,13 @@
 // Edits that change what is sampled free the grid at once and mark the mesh
 // dirty; the rebuild waits for the next frame, so several edits between two
 // frames cost one rebuild. Counts below 2 patches and times outside [0, 1]
-// are repaired by the rebuild, not by the edits.
+// are repaired by the rebuild, not by the edits. The rebuild spreads its rows
+// over the cores (see sampleSurfaceRows); everything else here runs on the
+// caller's one thread. The mesh draws nothing itself: each front end replays
+// the grid with its own graphics interface.
 #include <memory>
 
-#include "app/SurfaceSampler.h"
+#include "eversion/SurfaceSampler.h"
 
 struct SurfaceMesh {
     double t = 0.0;
@@ -30,9 +33,9 @@ struct SurfaceMesh {
     void freeGrid();
     // halfStrips samples v over [0, 0.5] instead of a whole strip.
     void rebuild(bool halfStrips);
-    // Rebuilds when dirty, then draws with the colour, lighting and culling
-    // the caller has set. Needs a current OpenGL context.
-    void drawSurface(int displayMode, bool halfStrips);
+    // Rebuilds when dirty; a grid still stale afterwards is a failed
+    // consistency check. Every front end calls this before drawing the grid.
+    void prepare(bool halfStrips);
 
     void increaseTime(double amount);
     void decreaseTime(double amount);

@@ -1,10 +1,16 @@
 #pragma once
-// Sampling a stage function over a regular (u, v) grid into drawable vertices.
+// Sampling a stage over a regular (u, v) grid into drawable vertices.
 //
 // The grid is the caller's row table: row i holds u = uMin + i (uMax - uMin) /
 // uCount, column j holds v = vMin + j (vMax - vMin) / vCount, both ends
-// included. Positions and normals are narrowed to float for OpenGL; the
-// evaluation itself is double precision and allocates nothing.
+// included. Positions and normals are narrowed to float for drawing; the
+// evaluation itself is double precision.
+//
+// Two samplers fill the same grid bit for bit. sampleSurface calls a stage
+// function at every point, on the caller's thread, and allocates nothing: it
+// is the reference. sampleSurfaceRows evaluates a stage's row part once per
+// row and its column terms once per column, and spreads the rows over the
+// cores; it is the one the viewer uses.
 #include <cmath>
 
 #include "eversion/StageFunction.h"
@@ -37,6 +43,20 @@ inline void makeSurfaceVertex(const Jet4Vec& point, SurfaceVertex& out)
         out.normal[i] = static_cast<float>(-n[i] * k);
 }
 
+// A row where the strip collapses to a point (the pole) has no v-tangent and
+// so no normal: `probe`, the row's point at v = 0, tells, and the row is then
+// moved a hair off the pole instead.
+inline bool isPoleRow(const Jet4Vec& probe)
+{
+    const double pvLength =
+        std::sqrt(probe.x.dv * probe.x.dv + probe.y.dv * probe.y.dv + probe.z.dv * probe.z.dv);
+    return pvLength == 0;
+}
+inline double offPole(double u)
+{
+    return u < 1 ? u + 1e-9 : u - 1e-9;
+}
+
 inline void sampleSurface(StageFunction stageFunction, double uMin, double uMax, int uCount,
                           double vMin, double vMax, int vCount, double fraction,
                           SurfaceVertex** grid, int stripCount)
@@ -47,14 +67,9 @@ inline void sampleSurface(StageFunction stageFunction, double uMin, double uMax,
     const double dv = (vMax - vMin) / vCount;
     for (int i = 0; i <= uCount; ++i) {
         double u = uMin + i * du;
-        // A row where the strip collapses to a point (the pole) has no
-        // v-tangent and so no normal: move it a hair off the pole instead. The
-        // test always looks at v = 0, whatever vMin is.
-        const Jet4Vec probe = stageFunction(Jet8(u, 1, 0), Jet8(0, 0, 1), fraction, stripCount);
-        const double pvLength = std::sqrt(probe.x.dv * probe.x.dv + probe.y.dv * probe.y.dv +
-                                          probe.z.dv * probe.z.dv);
-        if (pvLength == 0)
-            u = u < 1 ? u + 1e-9 : u - 1e-9;
+        // The pole test always looks at v = 0, whatever vMin is.
+        if (isPoleRow(stageFunction(Jet8(u, 1, 0), Jet8(0, 0, 1), fraction, stripCount)))
+            u = offPole(u);
         for (int j = 0; j <= vCount; ++j) {
             const double v = vMin + j * dv;
             makeSurfaceVertex(stageFunction(Jet8(u, 1, 0), Jet8(v, 0, 1), fraction, stripCount),
@@ -62,3 +77,12 @@ inline void sampleSurface(StageFunction stageFunction, double uMin, double uMax,
         }
     }
 }
+
+// The grid of the stage whose row part is `row`, equal bit for bit to
+// sampleSurface with that stage's function. One table of column terms is
+// allocated per call, nothing per point. Rows are spread over OpenMP threads
+// in a static schedule, each row computed and written by one thread, so the
+// result does not depend on the number of threads. Call it from one thread at
+// a time.
+void sampleSurfaceRows(StageRowFunction row, double uMin, double uMax, int uCount, double vMin,
+                       double vMax, int vCount, double fraction, SurfaceVertex** grid, int stripCount);

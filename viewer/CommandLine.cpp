@@ -1,9 +1,9 @@
-#include "app/CommandLine.h"
+#include "viewer/CommandLine.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "app/AppState.h"
+#include "viewer/AppState.h"
 
 namespace {
 bool is(const char* argument, const char* longName, const char* shortName)

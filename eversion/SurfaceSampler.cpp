@@ -1,0 +1,42 @@
+#include "eversion/SurfaceSampler.h"
+
+#include <memory>
+
+namespace {
+// Below this many vertices a grid is sampled on the calling thread: waking
+// the other threads would cost more than they save.
+constexpr long parallelVertexCount = 2048;
+}
+
+void sampleSurfaceRows(StageRowFunction row, double uMin, double uMax, int uCount, double vMin,
+                       double vMax, int vCount, double fraction, SurfaceVertex** grid, int stripCount)
+{
+    if (uCount < 1 || vCount < 1)
+        return;
+    const double du = (uMax - uMin) / uCount;
+    const double dv = (vMax - vMin) / vCount;
+
+    // The seeds are those sampleSurface passes to the stage function: v as
+    // (v, dv = 1), truncated to a Jet4 by the stage.
+    const auto columns = std::make_unique_for_overwrite<StripColumn[]>(static_cast<size_t>(vCount) + 1);
+    for (int j = 0; j <= vCount; ++j)
+        columns[j] = stripColumn(Jet4(vMin + j * dv, 0, 1), stripCount);
+    const StripColumn poleProbe = stripColumn(Jet4(0, 0, 1), stripCount);
+
+    const long vertexCount = (static_cast<long>(uCount) + 1) * (static_cast<long>(vCount) + 1);
+#if defined(_OPENMP)
+#pragma omp parallel for schedule(static) if (vertexCount >= parallelVertexCount)
+#endif
+    for (int i = 0; i <= uCount; ++i) {
+        double u = uMin + i * du;
+        StripFrame frame = row(Jet8(u, 1, 0), fraction);
+        if (isPoleRow(placeOnStrip(frame, poleProbe))) {
+            u = offPole(u);
+            frame = row(Jet8(u, 1, 0), fraction);
+        }
+        SurfaceVertex* out = grid[i];
+        for (int j = 0; j <= vCount; ++j)
+            makeSurfaceVertex(placeOnStrip(frame, columns[j]), out[j]);
+    }
+    (void)vertexCount;
+}

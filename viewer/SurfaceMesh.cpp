@@ -1,0 +1,122 @@
+#include "viewer/SurfaceMesh.h"
+
+#include "eversion/Eversion.h"
+#include "geometry/check.h"
+
+namespace {
+// Stage start times of the eversion schedule.
+constexpr double corrugateStart = 0.0;
+constexpr double pushStart = 0.1;
+constexpr double twistStart = 0.23;
+constexpr double releaseStart = 0.6;
+constexpr double smoothStart = 0.93;
+}
+
+SurfaceMesh::~SurfaceMesh()
+{
+    freeGrid();
+    dirty = true;
+}
+
+// The size of the block is remembered at allocation, so freeing never depends
+// on counts that an edit may already have changed.
+void SurfaceMesh::freeGrid()
+{
+    if (!grid)
+        return;
+    rowTable.reset();
+    vertices.reset();
+    grid = nullptr;
+    allocatedRows = allocatedColumns = 0;
+}
+
+void SurfaceMesh::rebuild(bool halfStrips)
+{
+    if (t < 0)
+        t = 0;
+    if (t > 1)
+        t = 1;
+    if (latitudinalPatches < 2)
+        latitudinalPatches = 2;
+    if (longitudinalPatches < 2)
+        longitudinalPatches = 2;
+
+    freeGrid();
+    allocatedRows = latitudinalPatches + 1;
+    allocatedColumns = longitudinalPatches + 1;
+    vertices = std::make_unique_for_overwrite<SurfaceVertex[]>(static_cast<size_t>(allocatedRows) * allocatedColumns);
+    rowTable = std::make_unique_for_overwrite<SurfaceVertex*[]>(allocatedRows);
+    for (int r = 0; r < allocatedRows; ++r)
+        rowTable[r] = vertices.get() + static_cast<size_t>(r) * allocatedColumns;
+    grid = rowTable.get();
+
+    evaluateEversion(grid, t, totalStrips, 0.0, latitudinalPatches, 1.0, 0.0, longitudinalPatches,
+                     halfStrips ? 0.5 : 1.0, corrugateStart, pushStart, twistStart, releaseStart,
+                     smoothStart);
+    dirty = false;
+}
+
+void SurfaceMesh::prepare(bool halfStrips)
+{
+    if (dirty) {
+        freeGrid();
+        rebuild(halfStrips);
+    }
+    consistencyCheck(!dirty, 298, "main.cpp");
+}
+
+void SurfaceMesh::increaseTime(double amount)
+{
+    if (t < 1) {
+        freeGrid();
+        t += amount;
+        dirty = true;
+    }
+}
+
+void SurfaceMesh::decreaseTime(double amount)
+{
+    if (t > 0) {
+        freeGrid();
+        t -= amount;
+        dirty = true;
+    }
+}
+
+void SurfaceMesh::addStrip()
+{
+    freeGrid();
+    ++totalStrips;
+    ++stripsShown;
+    dirty = true;
+}
+
+void SurfaceMesh::removeStrip()
+{
+    if (totalStrips > 1) {
+        freeGrid();
+        --totalStrips;
+        if (stripsShown > 1)
+            --stripsShown;
+        dirty = true;
+    }
+}
+
+void SurfaceMesh::addLatitudinalPatch()
+{
+    freeGrid();
+    ++latitudinalPatches;
+    dirty = true;
+}
+
+void SurfaceMesh::addLongitudinalPatch()
+{
+    freeGrid();
+    ++longitudinalPatches;
+    dirty = true;
+}
+
+void SurfaceMesh::toggleHemispheres()
+{
+    hemispheres = hemispheres == 2 ? 1 : hemispheres + 1;
+}
