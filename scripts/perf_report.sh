@@ -92,10 +92,15 @@ def describe(name):
         stage = m.group(1)
         rank = STAGE_ORDER.index(stage) if stage in STAGE_ORDER else len(STAGE_ORDER)
         return (1, rank, stage), f"stage {stage}", "items"
-    m = re.fullmatch(r"rebuildGrid/(\d+)", name)
+    m = re.fullmatch(r"rebuildGrid/patches:(\d+)/threads:(\d+)(/.*)?", name)
+    if m:
+        p, threads = int(m.group(1)), int(m.group(2))
+        cores = "all cores" if threads == 0 else f"{threads} thread" + ("s" if threads > 1 else "")
+        return (2, p, 1, -threads), f"rebuild, {p} x {p} patches, {cores}", "ms"
+    m = re.fullmatch(r"rebuildGridPerPoint/patches:(\d+)(/.*)?", name)
     if m:
         p = int(m.group(1))
-        return (2, p), f"rebuild, {p} x {p} patches", "ms"
+        return (2, p, 2, 0), f"rebuild, {p} x {p} patches, per-point path, 1 thread", "ms"
     m = re.fullmatch(r"renderFrames/patches:(\d+)/rebuild:(\d)/tMilli:(\d+)(/.*)?", name)
     if m:
         p, rebuild, t = int(m.group(1)), int(m.group(2)), int(m.group(3)) / 1000
