@@ -146,6 +146,21 @@ void Matrix4::setLookAtFrame(const Vector3& eye, const Vector3& center, const Ve
     }
 }
 
+void Matrix4::setFrustum(float left, float right, float bottom, float top, float nearPlane, float farPlane)
+{
+    // Eye-space z in [-far, -near] maps to depth [-1, 1] after the division
+    // by w = -z; x and y map the window onto [-1, 1] at the near plane.
+    for (float& entry : m)
+        entry = 0;
+    m[0] = 2 * nearPlane / (right - left);
+    m[5] = 2 * nearPlane / (top - bottom);
+    m[8] = (right + left) / (right - left);
+    m[9] = (top + bottom) / (top - bottom);
+    m[10] = -(farPlane + nearPlane) / (farPlane - nearPlane);
+    m[11] = -1;
+    m[14] = -(2 * farPlane * nearPlane) / (farPlane - nearPlane);
+}
+
 Matrix4 operator*(const Matrix4& a, const Matrix4& b)
 {
     Matrix4 product;

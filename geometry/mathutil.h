@@ -72,6 +72,10 @@ struct Matrix4 {
     // toWorld maps frame coordinates to world ones (eye at the origin);
     // otherwise the result is the inverse, the viewing matrix of a look-at.
     void setLookAtFrame(const Vector3& eye, const Vector3& center, const Vector3& up, bool toWorld);
+    // The perspective projection of the window [left, right] x [bottom, top]
+    // on the near plane, clipping at nearPlane and farPlane (both positive,
+    // distances in front of the eye): the matrix glFrustum multiplies in.
+    void setFrustum(float left, float right, float bottom, float top, float nearPlane, float farPlane);
 };
 
 // OpenGL order: (A * B) * v applies B first.
