@@ -9,24 +9,21 @@
 #include "draw/drawutil.h"
 #include "viewer/AppState.h"
 #include "viewer/HeadsUp.h"
+#include "viewer/SurfaceLook.h"
 
 namespace {
 
 void setLighting(const AppState& state, const Camera& camera)
 {
-    const float a = state.alphaBlending ? state.alpha : 1.0f;
-    const GLfloat specular[] = {1, 1, 1, 1};
-    const GLfloat shininess[] = {50};
-    const GLfloat frontDiffuse[] = {a, 0.9f * a, 0, 1};
-    const GLfloat backDiffuse[] = {0.6f * a, 0.05f * a, 0.95f * a, 1};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    const SurfaceMaterial material = surfaceMaterial(state);
+    const GLfloat shininess[] = {material.shininess};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, material.specular);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, frontDiffuse);
-    glMaterialfv(GL_BACK, GL_DIFFUSE, backDiffuse);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, material.frontDiffuse);
+    glMaterialfv(GL_BACK, GL_DIFFUSE, material.backDiffuse);
 
-    // Behind the viewer, twice as far from the target as the eye; given while
-    // the camera's modelview is current, so it is a world position.
-    const Vector3 light = camera.eye + (camera.eye - camera.target);
+    // Given while the camera's modelview is current, so it is a world position.
+    const Vector3 light = surfaceLightPosition(camera);
     const GLfloat position[] = {light.x, light.y, light.z, 1};
     glLightfv(GL_LIGHT0, GL_POSITION, position);
     glEnable(GL_LIGHT0);

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "viewer/SurfaceLook.h"
+
 namespace {
 inline void sendVertex(const SurfaceVertex& vertex)
 {
@@ -67,13 +69,10 @@ void drawSurface(SurfaceMesh& mesh, int displayMode, bool halfStrips)
     glMatrixMode(GL_MODELVIEW);
     for (int h = 0; h < mesh.hemispheres; ++h) {
         glPushMatrix();
-        glRotatef(static_cast<float>(180.0 * h), 0, 1, 0);
+        glRotatef(hemisphereTurnDegrees(h), 0, 1, 0);
         for (int s = 0; s < mesh.stripsShown; ++s) {
             glPushMatrix();
-            // The second hemisphere is mirrored by the half turn about y, so
-            // its strips are laid out in the opposite sense about z.
-            const int k = h == 0 ? -s : s + 1;
-            glRotatef(static_cast<float>(k * 360.0 / mesh.totalStrips), 0, 0, 1);
+            glRotatef(stripTurnDegrees(h, s, mesh.totalStrips), 0, 0, 1);
             drawGrid(mesh.grid, mesh.gridRows() - 1, mesh.gridColumns() - 1, displayMode, h);
             glPopMatrix();
         }

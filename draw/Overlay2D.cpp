@@ -1,7 +1,7 @@
 #include "draw/Overlay2D.h"
 
 #include "draw/FontTexture.h"
-#include "font/fontdata.h"
+#include "font/TextLayout.h"
 
 #include <GL/gl.h>
 
@@ -27,7 +27,6 @@ void Overlay2D::drawText(int x, int y, const char* text, float size)
 {
     if (!text)
         return;
-    const float bottom = float(height - y - 1);
 
     glBindTexture(GL_TEXTURE_2D, fontTextureId());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
@@ -40,26 +39,19 @@ void Overlay2D::drawText(int x, int y, const char* text, float size)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glShadeModel(GL_FLAT);
 
-    // The cell keeps the glyph's 10 : 18 proportions at any size.
-    const float cellHeight = size;
-    const float advance = float(glyphWidth()) * cellHeight / float(glyphAscent() + glyphDescent());
-
     // Texture t grows downward through a glyph, so the quad's bottom edge
     // takes t1 and its top edge t0.
     glBegin(GL_QUADS);
     for (int i = 0; text[i] != '\0'; ++i) {
-        float s0 = 0, t0 = 0, s1 = 0, t1 = 0;
-        glyphTexCoords(text[i], s0, t0, s1, t1);
-        const float x0 = float(x) + float(i) * advance;
-        const float x1 = x0 + advance;
-        glTexCoord2f(s0, t1);
-        glVertex2f(x0, bottom);
-        glTexCoord2f(s1, t1);
-        glVertex2f(x1, bottom);
-        glTexCoord2f(s1, t0);
-        glVertex2f(x1, bottom + cellHeight);
-        glTexCoord2f(s0, t0);
-        glVertex2f(x0, bottom + cellHeight);
+        const GlyphQuad q = glyphQuad(x, y, height, size, i, text[i]);
+        glTexCoord2f(q.s0, q.t1);
+        glVertex2f(q.x0, q.y0);
+        glTexCoord2f(q.s1, q.t1);
+        glVertex2f(q.x1, q.y0);
+        glTexCoord2f(q.s1, q.t0);
+        glVertex2f(q.x1, q.y1);
+        glTexCoord2f(q.s0, q.t0);
+        glVertex2f(q.x0, q.y1);
     }
     glEnd();
 
