@@ -2,11 +2,13 @@
 
 #include <memory>
 
+#if defined(_OPENMP)
 namespace {
 // Below this many vertices a grid is sampled on the calling thread: waking
 // the other threads would cost more than they save.
 constexpr long parallelVertexCount = 2048;
 }
+#endif
 
 void sampleSurfaceRows(StageRowFunction row, double uMin, double uMax, int uCount, double vMin,
                        double vMax, int vCount, double fraction, SurfaceVertex** grid, int stripCount)
@@ -17,8 +19,10 @@ void sampleSurfaceRows(StageRowFunction row, double uMin, double uMax, int uCoun
     const double dv = (vMax - vMin) / vCount;
 
     // The seeds are those sampleSurface passes to the stage function: v as
-    // (v, dv = 1), truncated to a Jet4 by the stage.
-    const auto columns = std::make_unique_for_overwrite<StripColumn[]>(static_cast<size_t>(vCount) + 1);
+    // (v, dv = 1), truncated to a Jet4 by the stage. A default-initialised
+    // block, spelt without make_unique_for_overwrite, which the browser
+    // toolchain's standard library lacks.
+    const std::unique_ptr<StripColumn[]> columns(new StripColumn[static_cast<size_t>(vCount) + 1]);
     for (int j = 0; j <= vCount; ++j)
         columns[j] = stripColumn(Jet4(vMin + j * dv, 0, 1), stripCount);
     const StripColumn poleProbe = stripColumn(Jet4(0, 0, 1), stripCount);

@@ -44,8 +44,10 @@ void SurfaceMesh::rebuild(bool halfStrips)
     freeGrid();
     allocatedRows = latitudinalPatches + 1;
     allocatedColumns = longitudinalPatches + 1;
-    vertices = std::make_unique_for_overwrite<SurfaceVertex[]>(static_cast<size_t>(allocatedRows) * allocatedColumns);
-    rowTable = std::make_unique_for_overwrite<SurfaceVertex*[]>(allocatedRows);
+    // Left uninitialised: the sampler writes every vertex. Spelt without
+    // make_unique_for_overwrite, which the browser toolchain lacks.
+    vertices.reset(new SurfaceVertex[static_cast<size_t>(allocatedRows) * allocatedColumns]);
+    rowTable.reset(new SurfaceVertex*[allocatedRows]);
     for (int r = 0; r < allocatedRows; ++r)
         rowTable[r] = vertices.get() + static_cast<size_t>(r) * allocatedColumns;
     grid = rowTable.get();
