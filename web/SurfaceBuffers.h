@@ -1,0 +1,51 @@
+#pragma once
+// The sampled strip in WebGL 2 buffers, drawn once per shown strip under that
+// strip's modelview. The grid's vertices go up once per rebuild; what is drawn
+// from them depends on the display mode, as on the desktop:
+//   0 every grid vertex as a point;
+//   1 every edge of every strip triangle as a line (see the wire shader);
+//   2 one triangle strip per row;
+//   3 the cells whose row + column is even, one strip each;
+//   4 every other row: even rows for the first hemisphere, odd for the second.
+// Strips are separated by the fixed primitive-restart index of WebGL 2, so
+// the triangles, their winding and their last (provoking) vertices are the
+// desktop's. Index lists and edge lines are made on first use after a change.
+//
+// Needs the WebGL 2 context current for every call; one thread only.
+#include <cstdint>
+#include <vector>
+
+#include "eversion/SurfaceSampler.h"
+
+struct SurfaceBuffers {
+    // Copies the grid of rows x columns vertices (rows of the row table).
+    void upload(SurfaceVertex* const* grid, int rows, int columns);
+    // Draws one copy in displayMode with the program and uniforms in place;
+    // the wireframe needs the wire program (attributes 0..3), the others
+    // position at attribute 0 and the normal at attribute 1.
+    void draw(int displayMode, int hemisphere);
+
+private:
+    struct Range {
+        int first = 0;
+        int count = 0;
+    };
+    void createObjects();
+    void buildIndices(int displayMode);
+    void buildWire();
+
+    unsigned int vertexArray = 0;
+    unsigned int vertexBuffer = 0;
+    unsigned int indexBuffer = 0;
+    unsigned int wireArray = 0;
+    unsigned int wireBuffer = 0;
+    int rows = 0;
+    int columns = 0;
+    int indexedMode = -1;  // display mode the index buffer holds, -1 none
+    Range parts[2];        // index ranges: one per hemisphere parity
+    bool wireBuilt = false;
+    int wireVertices = 0;
+    std::vector<SurfaceVertex> vertices;
+    std::vector<std::uint32_t> indices;
+    std::vector<float> wire;
+};

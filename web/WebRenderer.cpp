@@ -1,0 +1,290 @@
+#include "web/WebRenderer.h"
+
+#include <GLES3/gl3.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "camera/Camera.h"
+#include "font/TextLayout.h"
+#include "font/fontdata.h"
+#include "geometry/Decorations.h"
+#include "viewer/AppState.h"
+#include "viewer/HeadsUp.h"
+#include "viewer/SurfaceLook.h"
+#include "web/GLProgram.h"
+#include "web/Shaders.h"
+
+namespace {
+void setMatrix(GLuint program, const char* name, const Matrix4& m)
+{
+    glUniformMatrix4fv(glGetUniformLocation(program, name), 1, GL_FALSE, m.data());
+}
+
+void setVector(GLuint program, const char* name, float x, float y, float z)
+{
+    glUniform3f(glGetUniformLocation(program, name), x, y, z);
+}
+
+// A turn about a coordinate axis given in degrees, as glRotatef takes it.
+Matrix4 turn(float degrees, const Vector3& axis)
+{
+    Matrix4 m;
+    m.setRotation(static_cast<float>(double(degrees) * std::numbers::pi / 180.0), axis);
+    return m;
+}
+
+void appendPoint(std::vector<float>& out, const Vector3& p)
+{
+    out.insert(out.end(), {p.x, p.y, p.z});
+}
+
+// Lines between consecutive pairs of points, in one colour, under `view`.
+void drawLines(GLuint program, GLuint array, GLuint buffer, const std::vector<float>& points, const float (&color)[3])
+{
+    glUniform3f(glGetUniformLocation(program, "color"), color[0], color[1], color[2]);
+    glBindVertexArray(array);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(points.size() * sizeof(float)), points.data(),
+                 GL_STREAM_DRAW);
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(points.size() / 3));
+    glBindVertexArray(0);
+}
+
+void appendCone(std::vector<float>& out, const Vector3& apex, const Vector3& direction, float halfAngle,
+                float slant, int segments)
+{
+    const ConeGeometry cone = coneGeometry(apex, direction, halfAngle, slant, segments);
+    const Vector3 tip = cone.frame * Vector3(0, 0, 0, 1);
+    for (const Vector3& p : cone.base) {
+        appendPoint(out, tip);
+        appendPoint(out, cone.frame * p);
+    }
+}
+
+void drawDecorations(const AppState& state, const Camera& camera, GLuint program, GLuint array, GLuint buffer)
+{
+    std::vector<float> points;
+    if (state.showWorldAxes) {
+        const Vector3 origin(-1, -1, -1, 1);
+        const Vector3 axis[3] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}};
+        static const float colors[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+        const AxesGeometry axes = axesGeometry(origin, axis[0], axis[1], axis[2], 1.0f);
+        for (int i = 0; i < 3; ++i) {
+            points.clear();
+            appendPoint(points, origin);
+            appendPoint(points, axes.end[i]);
+            appendCone(points, axes.end[i], -axis[i], axes.arrowHalfAngle, axes.arrowSlant, axes.arrowSegments);
+            drawLines(program, array, buffer, points, colors[i]);
+        }
+    }
+    if (state.showCameraTarget) {
+        static const float cyan[3] = {0, 1, 1};
+        int column = 0;
+        int row = 0;
+        const float depth = camera.projectToPixel(camera.target, column, row);
+        const CrossGeometry cross = targetCrossGeometry(camera.target, camera.worldSizeAtDepth(depth, 0.05f));
+        points.clear();
+        for (const Vector3& end : cross.ends)
+            appendPoint(points, end);
+        drawLines(program, array, buffer, points, cyan);
+    }
+}
+
+void appendLine(std::vector<float>& out, int y, const char* text, int viewHeight)
+{
+    for (int i = 0; text[i] != '\0'; ++i) {
+        const GlyphQuad q = glyphQuad(headsUpX, y, viewHeight, headsUpTextSize, i, text[i]);
+        // Two triangles of the quad, bottom edge with t1, top edge with t0.
+        const float corners[6][4] = {{q.x0, q.y0, q.s0, q.t1}, {q.x1, q.y0, q.s1, q.t1}, {q.x1, q.y1, q.s1, q.t0},
+                                     {q.x0, q.y0, q.s0, q.t1}, {q.x1, q.y1, q.s1, q.t0}, {q.x0, q.y1, q.s0, q.t0}};
+        for (const auto& c : corners)
+            out.insert(out.end(), c, c + 4);
+    }
+}
+}
+
+bool WebRenderer::init()
+{
+    smoothProgram = buildProgram(shaders::surfaceVertex, shaders::surfaceFragment, "#define INTERPOLATION smooth\n");
+    flatProgram = buildProgram(shaders::surfaceVertex, shaders::surfaceFragment, "#define INTERPOLATION flat\n");
+    plainProgram = buildProgram(shaders::plainVertex, shaders::plainFragment, "");
+    wireProgram = buildProgram(shaders::wireVertex, shaders::plainFragment, "");
+    textProgram = buildProgram(shaders::textVertex, shaders::textFragment, "");
+    if (!smoothProgram || !flatProgram || !plainProgram || !wireProgram || !textProgram)
+        return false;
+
+    glGenVertexArrays(1, &lineArray);
+    glGenBuffers(1, &lineBuffer);
+    glBindVertexArray(lineArray);
+    glBindBuffer(GL_ARRAY_BUFFER, lineBuffer);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
+
+    glGenVertexArrays(1, &textArray);
+    glGenBuffers(1, &textBuffer);
+    glBindVertexArray(textArray);
+    glBindBuffer(GL_ARRAY_BUFFER, textBuffer);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), reinterpret_cast<void*>(2 * sizeof(float)));
+    glBindVertexArray(0);
+
+    // The font bitmap as a one-channel texture, filtered linearly as on the
+    // desktop; its glyphs have empty borders, so clamping to the edge reads
+    // the same as clamping to the border.
+    const FontLayout& layout = fontLayout();
+    glGenTextures(1, &fontTexture);
+    glBindTexture(GL_TEXTURE_2D, fontTexture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, layout.textureWidth, layout.textureHeight, 0, GL_RED, GL_UNSIGNED_BYTE,
+                 fontBitmap());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return true;
+}
+
+void WebRenderer::render(AppState& state, float pixelScale)
+{
+    glDepthMask(GL_TRUE);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+    if (!state.camera)
+        return;
+
+    // The desktop rebuilds inside the first view's surface drawing; nothing
+    // drawn before it depends on the mesh, so rebuilding first is the same.
+    const bool rebuilding = state.mesh.dirty;
+    state.mesh.prepare(state.halfStrips);
+    if (rebuilding)
+        surface.upload(state.mesh.grid, state.mesh.gridRows(), state.mesh.gridColumns());
+
+    const int views = state.stereo ? 2 : 1;
+    for (int view = 0; view < views; ++view)
+        drawView(state, view, pixelScale);
+}
+
+void WebRenderer::drawView(AppState& state, int view, float pixelScale)
+{
+    Camera& camera = *state.camera;
+    const auto scaled = [pixelScale](int pixels) { return static_cast<GLint>(std::lround(pixels * pixelScale)); };
+    if (state.stereo) {
+        const int w = camera.windowWidth;
+        glViewport(scaled(view * w), 0, scaled((view + 1) * w) - scaled(view * w), scaled(camera.windowHeight));
+    } else {
+        // The camera's rectangle, rows flipped to count from the bottom.
+        const int x0 = camera.viewportLeft;
+        const int y0 = camera.windowHeight - camera.viewportBottom - 1;
+        const int x1 = camera.viewportRight + 1;
+        const int y1 = camera.windowHeight - camera.viewportTop;
+        glViewport(scaled(x0), scaled(y0), scaled(x1) - scaled(x0), scaled(y1) - scaled(y0));
+    }
+
+    const EyeMode eye = !state.stereo ? MonoEye : view == 1 ? RightEye : LeftEye;
+    const CameraProjection lens = camera.projection(eye, state.stereoDistance);
+    Matrix4 projection;
+    projection.setFrustum(lens.left, lens.right, lens.bottom, lens.top, lens.nearPlane, lens.farPlane);
+    Matrix4 viewing;
+    viewing.setLookAtFrame(lens.eyePosition, lens.target, lens.up, false);
+
+    glUseProgram(plainProgram);
+    setMatrix(plainProgram, "projection", projection);
+    setMatrix(plainProgram, "modelView", viewing);
+    drawDecorations(state, camera, plainProgram, lineArray, lineBuffer);
+
+    // The sampled strip winds clockwise seen from its front (outer) side.
+    glFrontFace(GL_CW);
+    if (state.cullingEnabled) {
+        glEnable(GL_CULL_FACE);
+        glCullFace(state.cullBackFaces ? GL_BACK : GL_FRONT);
+    } else {
+        glDisable(GL_CULL_FACE);
+    }
+    if (state.alphaBlending) {
+        // Every layer of the surface adds its light, seen through the others.
+        glBlendFunc(GL_ONE, GL_ONE);
+        glEnable(GL_BLEND);
+        glDisable(GL_DEPTH_TEST);
+    }
+
+    const int mode = state.displayMode;
+    GLuint program = plainProgram;
+    if (mode == 1) {
+        program = wireProgram;
+        glUseProgram(program);
+        glUniform1i(glGetUniformLocation(program, "cullMode"),
+                    !state.cullingEnabled ? 0 : state.cullBackFaces ? 1 : 2);
+        setVector(program, "color", 1, 1, 1);
+    } else if (mode >= 2) {
+        program = state.smoothShading ? smoothProgram : flatProgram;
+        glUseProgram(program);
+        const SurfaceMaterial material = surfaceMaterial(state);
+        const float* front = material.frontDiffuse;
+        const float* back = material.backDiffuse;
+        setVector(program, "frontDiffuse", front[0], front[1], front[2]);
+        setVector(program, "backDiffuse", back[0], back[1], back[2]);
+        setVector(program, "specular", material.specular[0], material.specular[1], material.specular[2]);
+        glUniform1f(glGetUniformLocation(program, "shininess"), material.shininess);
+        // A world position, taken into this view's eye space.
+        const Vector3 light = viewing * surfaceLightPosition(camera);
+        setVector(program, "lightPosition", light.x, light.y, light.z);
+    } else {
+        setVector(program, "color", 1, 1, 1);
+    }
+    setMatrix(program, "projection", projection);
+
+    const SurfaceMesh& mesh = state.mesh;
+    const Vector3 yAxis(0, 1, 0, 1);
+    const Vector3 zAxis(0, 0, 1, 1);
+    for (int h = 0; h < mesh.hemispheres; ++h) {
+        const Matrix4 hemisphere = viewing * turn(hemisphereTurnDegrees(h), yAxis);
+        for (int s = 0; s < mesh.stripsShown; ++s) {
+            setMatrix(program, "modelView", hemisphere * turn(stripTurnDegrees(h, s, mesh.totalStrips), zAxis));
+            surface.draw(mode, h);
+        }
+    }
+
+    if (state.alphaBlending) {
+        glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
+    }
+    glDisable(GL_CULL_FACE);
+
+    if (!state.showText)
+        return;
+    // White text over the view, depth-tested at the overlay's middle depth
+    // against what the surface left, as on the desktop.
+    char line[headsUpLineSize];
+    std::vector<float> quads;
+    formatTimeLine(state, line, sizeof line);
+    appendLine(quads, timeLineY, line, camera.windowHeight);
+    if (state.alphaBlending) {
+        formatAlphaLine(state, line, sizeof line);
+        appendLine(quads, alphaLineY, line, camera.windowHeight);
+    }
+    if (state.stereo) {
+        formatStereoLine(state, line, sizeof line);
+        appendLine(quads, stereoLineY, line, camera.windowHeight);
+    }
+    glUseProgram(textProgram);
+    glUniform2f(glGetUniformLocation(textProgram, "viewSize"), static_cast<float>(camera.windowWidth),
+                static_cast<float>(camera.windowHeight));
+    glUniform1i(glGetUniformLocation(textProgram, "font"), 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, fontTexture);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBindVertexArray(textArray);
+    glBindBuffer(GL_ARRAY_BUFFER, textBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(quads.size() * sizeof(float)), quads.data(),
+                 GL_STREAM_DRAW);
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(quads.size() / 4));
+    glBindVertexArray(0);
+    glDisable(GL_BLEND);
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Draws the viewer's frame into the current WebGL 2 context: the desktop's
+// frame, step for step, without the fixed pipeline. One view in mono, two
+// side by side in stereo (left eye on the left), each with the optional world
+// axes and target cross, the surface in its display mode, lighting, culling
+// and blending, and the heads-up text.
+//
+// Window sizes and the text are in CSS pixels, as the camera and the mouse
+// count them; `pixelScale` drawing-buffer pixels make one CSS pixel, so the
+// frame stays sharp on dense screens. Owns its GL objects for the life of the
+// page; one thread only.
+#include "web/SurfaceBuffers.h"
+
+struct AppState;
+
+struct WebRenderer {
+    // Compiles the shaders and uploads the font; false when WebGL 2 refuses.
+    bool init();
+    // Rebuilds the surface first when the mesh is dirty.
+    void render(AppState& state, float pixelScale);
+
+private:
+    void drawView(AppState& state, int view, float pixelScale);
+
+    unsigned int smoothProgram = 0;
+    unsigned int flatProgram = 0;
+    unsigned int plainProgram = 0;
+    unsigned int wireProgram = 0;
+    unsigned int textProgram = 0;
+    unsigned int fontTexture = 0;
+    unsigned int lineArray = 0;   // decorations: positions at attribute 0
+    unsigned int lineBuffer = 0;
+    unsigned int textArray = 0;   // text: pixel and texture coordinates
+    unsigned int textBuffer = 0;
+    SurfaceBuffers surface;
+};

@@ -1,0 +1,237 @@
+// The viewer in a web page: the browser's entry point and the event glue.
+//
+// The page's script (viewer.js) turns DOM events into the desktop's input
+// codes and calls the functions exported below; they run the shared commands
+// and gestures of viewer/ on the one AppState, exactly as the desktop's GLUT
+// callbacks do, and ask for a redraw, which the next animation frame draws
+// with the WebGL 2 renderer. The animation timer ticks every
+// timerIntervalMs, like GLUT's timer chain. Console messages go through
+// printf to the browser console. Everything runs on the page's one thread.
+#include <emscripten.h>
+#include <emscripten/html5.h>
+#include <GLES3/gl3.h>
+
+#include <cstdio>
+
+#include "camera/Camera.h"
+#include "viewer/AppState.h"
+#include "viewer/CommandLine.h"
+#include "viewer/Commands.h"
+#include "viewer/Interaction.h"
+#include "web/WebRenderer.h"
+
+namespace {
+WebRenderer renderer;
+bool framePending = false;
+bool stopped = false;
+// Drawing-buffer pixels per CSS pixel, as the page last sized the canvas.
+float pixelScale = 1;
+
+void report(const char* format, int value)
+{
+    std::printf(format, value);
+    std::fflush(stdout);
+}
+
+void drawFrame()
+{
+    renderer.render(appState, pixelScale);
+}
+
+EM_BOOL onAnimationFrame(double, void*)
+{
+    framePending = false;
+    if (!stopped)
+        drawFrame();
+    return EM_FALSE;
+}
+
+void postRedisplay()
+{
+    if (framePending || stopped)
+        return;
+    framePending = true;
+    emscripten_request_animation_frame(onAnimationFrame, nullptr);
+}
+
+void onTimer(void*)
+{
+    if (stopped || !timerTick(appState))
+        return;
+    postRedisplay();
+    emscripten_set_timeout(onTimer, appState.timerIntervalMs, nullptr);
+}
+
+void startTimerIfNeeded()
+{
+    if (timerShouldStart(appState))
+        emscripten_set_timeout(onTimer, appState.timerIntervalMs, nullptr);
+}
+
+// Esc: the desktop ends its process; a page cannot, so the viewer stops
+// taking input and ticking, and the page says so.
+void stop()
+{
+    stopped = true;
+    EM_ASM(if (Module.viewerStopped) Module.viewerStopped(););
+}
+
+void runMenuCommand(int id)
+{
+    const CommandResult result = applyCommand(appState, id);
+    if (!result.known) {
+        report("unknown menu item %d was selected\n", id);
+        return;
+    }
+    if (result.quit) {
+        stop();
+        return;
+    }
+    if (result.startTimer)
+        startTimerIfNeeded();
+    if (result.reshape) {
+        // Stereo changes the canvas the page lays out; it reports the new
+        // size back through vvResize.
+        EM_ASM(if (Module.layoutCanvas) Module.layoutCanvas(););
+        reshapeViews(appState, appState.savedWindowWidth, appState.savedWindowHeight);
+    }
+    if (result.redraw)
+        postRedisplay();
+}
+}
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void vvMenu(int id)
+{
+    if (!stopped)
+        runMenuCommand(id);
+}
+
+// A character key: its byte, as the desktop's keyboard callback gets it.
+EMSCRIPTEN_KEEPALIVE void vvKey(int key)
+{
+    if (stopped)
+        return;
+    const KeyBinding binding = keyBinding(static_cast<unsigned char>(key));
+    if (binding.kind == KeyBinding::Command)
+        runMenuCommand(binding.menuId);
+    else if (binding.kind == KeyBinding::RedrawOnly)
+        postRedisplay();
+    else
+        report("untrapped key %d\n", static_cast<unsigned char>(key));
+}
+
+// A function, cursor or lone modifier key, by its desktop special-key code.
+EMSCRIPTEN_KEEPALIVE void vvSpecialKey(int key)
+{
+    if (stopped)
+        return;
+    const KeyBinding binding = specialKeyBinding(key);
+    if (binding.kind == KeyBinding::Command)
+        runMenuCommand(binding.menuId);
+    else
+        report("untrapped special key %d\n", key);
+}
+
+// Left (0) or middle (1) button; modifiers: shift 1, ctrl 2, alt 4. The
+// right button belongs to the menu and never reaches the viewer.
+EMSCRIPTEN_KEEPALIVE void vvMouseButton(int button, int down, int x, int y, int modifiers)
+{
+    if (!stopped)
+        mouseButton(appState, button, down, x, y, modifiers);
+}
+
+// Pointer motion in CSS pixels of the canvas; `dragging` while a button is held.
+EMSCRIPTEN_KEEPALIVE void vvMouseMove(int x, int y, int dragging)
+{
+    if (stopped)
+        return;
+    if (dragging) {
+        mouseDrag(appState, x, y);
+        postRedisplay();
+    } else {
+        mouseHover(appState, x, y);
+    }
+}
+
+// The canvas is width x height CSS pixels, drawn at pixelWidth device pixels
+// across.
+EMSCRIPTEN_KEEPALIVE void vvResize(int width, int height, int pixelWidth)
+{
+    if (width > 0)
+        pixelScale = static_cast<float>(pixelWidth) / static_cast<float>(width);
+    reshapeViews(appState, width, height);
+    postRedisplay();
+}
+
+EMSCRIPTEN_KEEPALIVE int vvStereo()
+{
+    return appState.stereo ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int vvMenuCount()
+{
+    return menuEntryCount;
+}
+
+EMSCRIPTEN_KEEPALIVE int vvMenuId(int index)
+{
+    return index >= 0 && index < menuEntryCount ? menuEntries[index].id : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vvMenuLabel(int index)
+{
+    return index >= 0 && index < menuEntryCount ? menuEntries[index].label : "";
+}
+
+// Draws `count` frames back to back, each waited for by reading one pixel
+// back, and returns the milliseconds taken: the frame rate without the
+// page's display refresh in the way.
+EMSCRIPTEN_KEEPALIVE double vvTimeFrames(int count)
+{
+    unsigned char pixel[4];
+    const double start = emscripten_get_now();
+    for (int i = 0; i < count; ++i) {
+        drawFrame();
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    }
+    return emscripten_get_now() - start;
+}
+}
+
+int main(int argc, char** argv)
+{
+    // Words of the page's query string arrive as the command line.
+    if (!parseCommandLine(argc, argv, appState, stdout, stderr)) {
+        stop();
+        return 0;
+    }
+
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.majorVersion = 2;
+    attributes.minorVersion = 0;
+    attributes.alpha = EM_FALSE;
+    attributes.depth = EM_TRUE;
+    attributes.antialias = EM_FALSE;  // the desktop draws without multisampling
+    // Kept after compositing, so the frame on show can be read back.
+    attributes.preserveDrawingBuffer = EM_TRUE;
+    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context("#canvas", &attributes);
+    if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS ||
+        !renderer.init()) {
+        std::fprintf(stderr, "WebGL 2 is not available in this browser\n");
+        stop();
+        return 0;
+    }
+
+    const int width = appState.stereo ? 1024 : 512;
+    const int height = 512;
+    appState.camera = new Camera(width, height, 2.0f, Vector3(0, 0, 0, 1));
+    startTimerIfNeeded();
+    // The page builds its menu, sizes the canvas (calling vvResize) and
+    // starts listening for input.
+    EM_ASM(if (Module.viewerStarted) Module.viewerStarted(););
+    postRedisplay();
+    return 0;
+}
