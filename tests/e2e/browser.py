@@ -1,0 +1,183 @@
+"""Drives the browser build as a user would: the static site in build-web/
+served on a free loopback port, Debian's headless Chromium (WebGL 2 on
+SwiftShader) driven through selenium, keys and mouse sent as real input
+events, the canvas read back as a harness.Image, and the browser console
+collected so that a test can fail on any error in it."""
+
+import base64
+import os
+import socket
+import subprocess
+import sys
+import time
+
+import harness
+
+SOURCE_DIR = os.environ.get("VV_SOURCE_DIR", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+SITE_DIR = os.environ.get("VV_WEB_DIR", os.path.join(SOURCE_DIR, "build-web"))
+CHROMEDRIVER = "/usr/bin/chromedriver"
+CHROMIUM_FLAGS = ("--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
+                  "--window-size=1200,900")
+
+
+def site_built():
+    return os.path.exists(os.path.join(SITE_DIR, "index.html")) and \
+        os.path.exists(os.path.join(SITE_DIR, "vedoze-vaderuve.wasm"))
+
+
+class Site:
+    """python3 -m http.server on 127.0.0.1 at a port the system picked."""
+
+    def __enter__(self):
+        with socket.socket() as s:
+            s.bind(("127.0.0.1", 0))
+            self.port = s.getsockname()[1]
+        self.proc = subprocess.Popen([sys.executable, "-m", "http.server", str(self.port), "--bind", "127.0.0.1",
+                                      "--directory", SITE_DIR], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            try:
+                socket.create_connection(("127.0.0.1", self.port), timeout=0.2).close()
+                return self
+            except OSError:
+                time.sleep(0.05)
+        self.proc.kill()
+        raise RuntimeError("the web server did not start")
+
+    def url(self, query=""):
+        return f"http://127.0.0.1:{self.port}/index.html{query}"
+
+    def __exit__(self, *exc):
+        self.proc.terminate()
+        self.proc.wait(5)
+
+
+class Page:
+    """One browser with the viewer page loaded and running."""
+
+    def __init__(self, query=""):
+        self.query = query
+        self.console = []
+
+    def __enter__(self):
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+        self.site = Site().__enter__()
+        options = webdriver.ChromeOptions()
+        for flag in CHROMIUM_FLAGS:
+            options.add_argument(flag)
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+        try:
+            self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        except BaseException:
+            self.site.__exit__(None, None, None)
+            raise
+        self.driver.get(self.site.url(self.query))
+        self.wait_for(lambda: "Running" in self.status() or "Stopped" in self.status(), what="the viewer to start")
+        self.canvas = self.driver.find_element("id", "canvas")
+        time.sleep(0.3)
+        return self
+
+    def __exit__(self, *exc):
+        try:
+            self.driver.quit()
+        finally:
+            self.site.__exit__(*exc)
+
+    # -- what the page shows ---------------------------------------------
+    def status(self):
+        return self.driver.execute_script("return document.getElementById('status').textContent")
+
+    def logs(self):
+        """Every console entry so far, as (level, message)."""
+        for entry in self.driver.get_log("browser"):
+            self.console.append((entry["level"], entry["message"]))
+        return self.console
+
+    def errors(self):
+        return [m for level, m in self.logs() if level == "SEVERE"]
+
+    def messages(self):
+        """The viewer's console lines (printf output), in order."""
+        out = []
+        for level, message in self.logs():
+            # Console entries read: <source> <line:column> "<text>"
+            if message.endswith('"') and ' "' in message:
+                out.append(message[message.index(' "') + 2:-1])
+        return out
+
+    def canvas_image(self):
+        """The drawing buffer as RGB, rows downward from the top."""
+        url = self.driver.execute_script("return document.getElementById('canvas').toDataURL('image/png')")
+        png = base64.b64decode(url.split(",", 1)[1])
+        ppm = subprocess.run(["convert", "png:-", "ppm:-"], input=png, capture_output=True, check=True,
+                             timeout=30).stdout
+        return harness.parse_ppm(ppm)
+
+    def wait_for(self, condition, timeout=15, what="condition"):
+        deadline = time.time() + timeout
+        while not condition():
+            if time.time() > deadline:
+                raise AssertionError(f"timed out waiting for {what}")
+            time.sleep(0.05)
+
+    def settle(self, seconds=0.3):
+        time.sleep(seconds)
+
+    # -- input -----------------------------------------------------------
+    def actions(self):
+        from selenium.webdriver.common.action_chains import ActionChains
+        return ActionChains(self.driver, duration=10)
+
+    def keys(self, *keys, delay=0.3):
+        """Types the keys (characters or selenium Keys values) in order."""
+        chain = self.actions()
+        for key in keys:
+            chain.send_keys(key)
+        chain.perform()
+        self.settle(delay)
+
+    def at(self, chain, x, y):
+        """Moves to canvas pixel (x, y), counted from the top-left corner."""
+        size = self.canvas.size
+        return chain.move_to_element_with_offset(self.canvas, x - size["width"] // 2, y - size["height"] // 2)
+
+    def drag(self, start, end, steps=10, delay=0.4):
+        (x0, y0), (x1, y1) = start, end
+        chain = self.at(self.actions(), x0, y0).click_and_hold()
+        for i in range(steps):
+            chain.move_by_offset((x1 - x0) * (i + 1) // steps - (x1 - x0) * i // steps,
+                                 (y1 - y0) * (i + 1) // steps - (y1 - y0) * i // steps)
+        chain.release().perform()
+        self.settle(delay)
+
+    def menu_labels(self):
+        return self.driver.execute_script(
+            "return Array.from(document.querySelectorAll('#menu li')).map(e => e.textContent)")
+
+    def open_menu(self, at=(100, 100)):
+        self.at(self.actions(), *at).context_click().perform()
+        self.wait_for(lambda: self.driver.find_element("id", "menu").is_displayed(), what="the menu to open")
+
+    def pick(self, label, delay=0.4):
+        """Opens the menu with the right button and clicks the entry."""
+        self.open_menu()
+        for item in self.driver.find_elements("css selector", "#menu li"):
+            if item.text == label:
+                self.actions().move_to_element(item).click().perform()
+                self.settle(delay)
+                return
+        raise AssertionError(f"no menu entry {label!r}")
+
+
+def close_enough(a, b, levels):
+    """Share of pixels whose channels all differ by at most `levels`."""
+    assert (a.width, a.height) == (b.width, b.height), ((a.width, a.height), (b.width, b.height))
+    table = bytes(1 if d <= levels or d >= 256 - levels else 0 for d in range(256))
+    good = 0
+    n = a.width * a.height
+    # Per-byte differences modulo 256, masked through the table; a pixel is
+    # good when all three of its channels are.
+    diff = bytes((x - y) & 255 for x, y in zip(a.data[:3 * n], b.data[:3 * n])).translate(table)
+    good = sum(1 for i in range(0, 3 * n, 3) if diff[i] and diff[i + 1] and diff[i + 2])
+    return good / n

@@ -1,0 +1,107 @@
+"""The viewer in a web page, in real headless Chromium: its frames against the
+desktop viewer's after the same input under Xvfb, the HTML menu, keys that a
+browser would otherwise take (F5 reloads a page), console messages, and Esc.
+Any error in the browser console fails the test that saw it."""
+
+import os
+import re
+import time
+import unittest
+
+import browser
+import harness
+import hud
+from harness import Viewer
+from selenium.webdriver.common.keys import Keys
+
+# Two rasterisers (Mesa's llvmpipe, SwiftShader) light the same vertices and
+# cover the same triangles but may differ on edge pixels and in the last bits
+# of interpolated colour.
+LEVELS = 12
+MATCHING_SHARE = 0.97
+AXES_LABEL = "Toggle Display of World Space Axes (w)"
+
+
+def desktop_labels():
+    """The menu labels as the shared command table spells them."""
+    with open(os.path.join(browser.SOURCE_DIR, "viewer", "Commands.cpp"), encoding="utf-8") as f:
+        return [label.encode().decode("unicode_escape") for label in re.findall(r'\{\d+, "((?:[^"\\]|\\.)*)"\}', f.read())]
+
+
+@unittest.skipUnless(browser.site_built(), f"no web build in {browser.SITE_DIR}: run scripts/web.sh")
+class WebViewer(unittest.TestCase):
+    def assertNoConsoleErrors(self, page):
+        self.assertEqual(page.errors(), [])
+
+    def test_frames_match_the_desktop_after_the_same_input(self):
+        # (state, web input, desktop input), applied one after another.
+        steps = [
+            ("start-up", lambda p: None, lambda v: None),
+            ("axes on", lambda p: p.pick(AXES_LABEL), lambda v: v.key("w")),
+            ("scrubbed time", lambda p: (p.keys("w"), p.drag((100, 300), (140, 300))),
+             lambda v: (v.key("w"), v.drag((100, 300), (140, 300)))),
+            ("t = 0.375", lambda p: p.keys(*"+" * 56), lambda v: v.key(*["plus"] * 56)),
+        ]
+        web, desk = {}, {}
+        with browser.Page() as page:
+            for name, act, _ in steps:
+                act(page)
+                web[name] = page.canvas_image()
+            self.assertNoConsoleErrors(page)
+        with Viewer() as viewer:
+            viewer.wait_window()
+            for name, _, act in steps:
+                act(viewer)
+                desk[name] = viewer.wait_still()
+        expected_time = {"start-up": "t = 0.0000", "axes on": "t = 0.0000", "scrubbed time": "t = 0.1562",
+                         "t = 0.375": "t = 0.3750"}
+        for name, _, _ in steps:
+            with self.subTest(state=name):
+                self.assertTrue(hud.read_hud(web[name]).lines[0].startswith(expected_time[name]),
+                                hud.read_hud(web[name]).lines)
+                share = browser.close_enough(web[name], desk[name], LEVELS)
+                print(f"{name}: {100 * share:.2f} % of pixels within {LEVELS} levels", flush=True)
+                if share < MATCHING_SHARE:
+                    web[name].save(f"/tmp/vv-web-{name.replace(' ', '_')}.png")
+                    desk[name].save(f"/tmp/vv-desktop-{name.replace(' ', '_')}.png")
+                self.assertGreaterEqual(share, MATCHING_SHARE)
+        # The measure tells states apart: the sphere is no everted surface.
+        self.assertLess(browser.close_enough(web["start-up"], desk["t = 0.375"], LEVELS), MATCHING_SHARE)
+
+    def test_menu_keys_and_console_messages(self):
+        with browser.Page() as page:
+            page.open_menu()
+            self.assertEqual(page.menu_labels(), desktop_labels())
+            self.assertEqual(len(page.menu_labels()), 27)
+            page.keys(Keys.ESCAPE)  # closes the menu only
+            self.assertIn("Running", page.status())
+
+            # Keys the desktop does not bind are reported as it reports them;
+            # a lone modifier is a special key, as under freeglut.
+            cases = [("R", "untrapped key 82"), (Keys.F8, "untrapped special key 8"),
+                     (Keys.INSERT, "untrapped special key 108"), (Keys.SHIFT, "untrapped special key 112")]
+            for key, line in cases:
+                with self.subTest(key=line):
+                    page.keys(key)
+                    self.assertEqual(page.messages()[-1], line)
+
+            # F5 starts the eversion instead of reloading the page.
+            page.driver.execute_script("window.stillTheSamePage = true")
+            before = hud.read_hud(page.canvas_image()).lines[0]
+            page.keys(Keys.F5, delay=1.0)
+            self.assertTrue(page.driver.execute_script("return window.stillTheSamePage === true"))
+            self.assertNotEqual(hud.read_hud(page.canvas_image()).lines[0], before)
+
+            # Esc stops the viewer: the page says so and input goes nowhere.
+            page.keys(Keys.ESCAPE)
+            self.assertIn("Stopped", page.status())
+            count = len(page.messages())
+            frame = page.canvas_image()
+            page.keys("R", delay=0.5)
+            self.assertEqual(len(page.messages()), count)
+            self.assertEqual(page.canvas_image().data, frame.data)
+            self.assertNoConsoleErrors(page)
+
+
+if __name__ == "__main__":
+    harness.main()
