@@ -9,6 +9,8 @@ packages=(
   freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils x11-apps apitrace imagemagick python3 valgrind
+  # The browser build's tests: headless Chromium driven through selenium.
+  chromium chromium-driver python3-selenium
 )
 
 missing=()
