@@ -173,11 +173,8 @@ class Page:
 def close_enough(a, b, levels):
     """Share of pixels whose channels all differ by at most `levels`."""
     assert (a.width, a.height) == (b.width, b.height), ((a.width, a.height), (b.width, b.height))
-    table = bytes(1 if d <= levels or d >= 256 - levels else 0 for d in range(256))
-    good = 0
     n = a.width * a.height
-    # Per-byte differences modulo 256, masked through the table; a pixel is
-    # good when all three of its channels are.
-    diff = bytes((x - y) & 255 for x, y in zip(a.data[:3 * n], b.data[:3 * n])).translate(table)
-    good = sum(1 for i in range(0, 3 * n, 3) if diff[i] and diff[i + 1] and diff[i + 2])
-    return good / n
+    table = bytes(1 if d <= levels else 0 for d in range(256))
+    # 1 per channel within range, then a pixel counts when all three are.
+    within = bytes(abs(x - y) for x, y in zip(a.data[:3 * n], b.data[:3 * n])).translate(table)
+    return sum(1 for i in range(0, 3 * n, 3) if within[i] and within[i + 1] and within[i + 2]) / n
