@@ -20,6 +20,12 @@
 #include "viewer/Interaction.h"
 #include "web/WebRenderer.h"
 
+// Calls into the page's script (viewer.js), when it has the hook.
+EM_JS(void, pageStopped, (const char* reason), {
+    if (Module.viewerStopped)
+        Module.viewerStopped(UTF8ToString(reason));
+});
+
 namespace {
 WebRenderer renderer;
 bool framePending = false;
@@ -68,12 +74,13 @@ void startTimerIfNeeded()
         emscripten_set_timeout(onTimer, appState.timerIntervalMs, nullptr);
 }
 
-// Esc: the desktop ends its process; a page cannot, so the viewer stops
-// taking input and ticking, and the page says so.
-void stop()
+// Where the desktop ends its process (Esc, the usage text, no graphics) a
+// page cannot: the viewer stops taking input and ticking, and the page says
+// why.
+void stop(const char* reason)
 {
     stopped = true;
-    EM_ASM(if (Module.viewerStopped) Module.viewerStopped(););
+    pageStopped(reason);
 }
 
 void runMenuCommand(int id)
@@ -84,7 +91,7 @@ void runMenuCommand(int id)
         return;
     }
     if (result.quit) {
-        stop();
+        stop("Stopped (Esc). Reload the page to start again.");
         return;
     }
     if (result.startTimer)
@@ -204,7 +211,7 @@ int main(int argc, char** argv)
 {
     // Words of the page's query string arrive as the command line.
     if (!parseCommandLine(argc, argv, appState, stdout, stderr)) {
-        stop();
+        stop("Stopped: the usage text is in the browser console.");
         return 0;
     }
 
@@ -221,7 +228,7 @@ int main(int argc, char** argv)
     if (context <= 0 || emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS ||
         !renderer.init()) {
         std::fprintf(stderr, "WebGL 2 is not available in this browser\n");
-        stop();
+        stop("Stopped: this browser offers no WebGL 2.");
         return 0;
     }
 

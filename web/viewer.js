@@ -178,6 +178,7 @@
 
   window.Module = {
     canvas: canvas,
+    thisProgram: "vedoze-vaderuve",
     arguments: args,
     layoutCanvas: layoutCanvas,
     viewerStarted() {
@@ -199,12 +200,12 @@
       // Moving the page to a screen of another density redraws it sharply.
       matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener("change", layoutCanvas);
     },
-    viewerStopped() {
+    viewerStopped(reason) {
       running = false;
       closeMenu();
       canvas.classList.add("stopped");
       status.classList.add("stopped");
-      status.textContent = "Stopped (Esc). Reload the page to start again.";
+      status.textContent = reason;
     },
   };
 })();
