@@ -42,43 +42,54 @@ class WebViewer(unittest.TestCase):
     def assertNoConsoleErrors(self, page):
         self.assertEqual(page.errors(), [])
 
-    def test_frames_match_the_desktop_after_the_same_input(self):
-        # (state, web input, desktop input), applied one after another.
-        steps = [
-            ("start-up", lambda p: None, lambda v: None),
-            ("axes on", lambda p: p.pick(AXES_LABEL), lambda v: v.key("w")),
-            ("scrubbed time", lambda p: (p.keys("w"), p.drag((100, 300), (140, 300))),
-             lambda v: (v.key("w"), v.drag((100, 300), (140, 300)))),
-            ("t = 0.375", lambda p: p.keys(*"+" * 56), lambda v: v.key(*["plus"] * 56)),
-            # Outlined triangles obey culling on the desktop; the page's lines
-            # must drop the same edges.
-            ("wireframe, back faces culled", lambda p: p.keys(*"    b"), lambda v: v.key(*["space"] * 4, "b")),
-        ]
+    def frames(self, steps, *args):
+        """Runs the (state, web input, desktop input, time line) steps one
+        after another in the page and in the desktop viewer, both started
+        with `args`; checks each pair of frames and returns them."""
         web, desk = {}, {}
-        with browser.Page() as page:
-            for name, act, _ in steps:
+        with browser.Page("?" + "&".join(args) if args else "") as page:
+            for name, act, _, _ in steps:
                 act(page)
                 web[name] = page.canvas_image()
             self.assertNoConsoleErrors(page)
-        with Viewer() as viewer:
+        with Viewer(*args) as viewer:
             viewer.wait_window()
-            for name, _, act in steps:
+            for name, _, act, _ in steps:
                 act(viewer)
                 desk[name] = viewer.wait_still()
-        expected_time = {"start-up": "t = 0.0000", "axes on": "t = 0.0000", "scrubbed time": "t = 0.1562",
-                         "t = 0.375": "t = 0.3750", "wireframe, back faces culled": "t = 0.3750"}
-        for name, _, _ in steps:
+        for name, _, _, time_line in steps:
             with self.subTest(state=name):
-                self.assertTrue(hud.read_hud(web[name]).lines[0].startswith(expected_time[name]),
-                                hud.read_hud(web[name]).lines)
+                self.assertTrue(hud.read_hud(web[name]).lines[0].startswith(time_line), hud.read_hud(web[name]).lines)
                 share = browser.close_enough(web[name], desk[name], LEVELS)
                 print(f"{name}: {100 * share:.2f} % of pixels within {LEVELS} levels", flush=True)
                 if share < MATCHING_SHARE:
                     web[name].save(f"/tmp/vv-web-{name.replace(' ', '_')}.png")
                     desk[name].save(f"/tmp/vv-desktop-{name.replace(' ', '_')}.png")
                 self.assertGreaterEqual(share, MATCHING_SHARE)
+        return web, desk
+
+    def test_frames_match_the_desktop_after_the_same_input(self):
+        web, desk = self.frames([
+            ("start-up", lambda p: None, lambda v: None, "t = 0.0000"),
+            ("axes on", lambda p: p.pick(AXES_LABEL), lambda v: v.key("w"), "t = 0.0000"),
+            ("scrubbed time", lambda p: (p.keys("w"), p.drag((100, 300), (140, 300))),
+             lambda v: (v.key("w"), v.drag((100, 300), (140, 300))), "t = 0.1562"),
+            ("t = 0.375", lambda p: p.keys(*"+" * 56), lambda v: v.key(*["plus"] * 56), "t = 0.3750"),
+            # Outlined triangles obey culling on the desktop; the page's lines
+            # must drop the same edges (without culling only 95 % match).
+            ("wireframe, back faces culled", lambda p: p.keys(*"    b"), lambda v: v.key(*["space"] * 4, "b"),
+             "t = 0.3750"),
+        ])
         # The measure tells states apart: the sphere is no everted surface.
         self.assertLess(browser.close_enough(web["start-up"], desk["t = 0.375"], LEVELS), MATCHING_SHARE)
+
+    def test_stereo_start_and_blending_match_the_desktop(self):
+        # Both open 1024 x 512: two shifted eyes, each with its own text; then
+        # additive blending with flat shading.
+        self.frames([
+            ("stereo start-up", lambda p: None, lambda v: None, "t = 0.0000"),
+            ("blending, flat", lambda p: p.keys("a", "s"), lambda v: v.key("a", "s"), "t = 0.0000"),
+        ], "--stereo")
 
     def test_menu_keys_and_console_messages(self):
         with browser.Page() as page:
