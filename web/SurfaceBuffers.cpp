@@ -3,6 +3,7 @@
 #include <GLES3/gl3.h>
 
 #include <cstddef>
+#include <utility>
 
 namespace {
 constexpr std::uint32_t restartIndex = 0xFFFFFFFFu;
