@@ -68,7 +68,10 @@ class Page:
             options.add_argument(flag)
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
         try:
-            self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+            # Headless Chromium needs no X server, and a stale DISPLAY (one
+            # whose server is gone) would make it try and fail to reach it.
+            env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+            self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER, env=env), options=options)
         except BaseException:
             self.site.__exit__(None, None, None)
             raise
