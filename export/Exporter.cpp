@@ -1,0 +1,158 @@
+#include "export/Exporter.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "export/MeshWriter.h"
+#include "export/MovieEncoder.h"
+#include "export/OffscreenTarget.h"
+#include "export/PendingFile.h"
+#include "export/PngWriter.h"
+#include "export/Progress.h"
+#include "export/ViewerSetup.h"
+#include "export/WeldedMesh.h"
+
+namespace {
+struct Failure {
+    int status;
+    std::string text;
+};
+
+void check(bool ok, int status, const std::string& text)
+{
+    if (!ok)
+        throw Failure{status, text};
+}
+
+// Numbered so that names sort in frame order: at least five digits.
+std::string frameName(int index, int frames)
+{
+    const std::size_t digits = std::max<std::size_t>(5, std::to_string(frames - 1).size());
+    std::string number = std::to_string(index);
+    number.insert(0, digits - std::min(digits, number.size()), '0');
+    return "frame-" + number + ".png";
+}
+
+void exportImage(const ExportSettings& s)
+{
+    std::string error;
+    PendingFile out;
+    check(out.create(s.output, error), exitBadInput, error);
+    OffscreenTarget target;
+    check(target.open(s.width, s.height, s.samples, error), exitBadInput, error);
+    AppState state;
+    std::unique_ptr<Camera> camera;
+    configureView(s, state, camera);
+    drawViewerFrame(state);
+    std::vector<unsigned char> rgb;
+    target.readRgb(rgb);
+    check(writePng(out.stream(), s.width, s.height, rgb.data(), error), exitFailed, error);
+    check(out.commit(error), exitFailed, error);
+}
+
+void exportMovie(const ExportSettings& s, std::FILE* err)
+{
+    std::string error;
+    const bool sequence = s.format == OutputFormat::PngSequence;
+    std::string encoder;
+    if (!sequence) {
+        encoder = findOnPath("ffmpeg");
+        check(!encoder.empty(), exitBadInput, "ffmpeg is needed for movies but is not on PATH (install Debian's ffmpeg)");
+    }
+
+    PendingFile out;
+    std::string folder = s.output;
+    if (sequence) {
+        // The folder may be new, but its parent must exist.
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
+        if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+            check(false, exitBadInput, "cannot make the folder '" + folder + "': " + std::strerror(errno));
+        struct stat info {};
+        check(stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode), exitBadInput,
+              "'" + folder + "' is not a folder");
+        // A trial file proves the folder writable before any work.
+        PendingFile trial;
+        check(trial.create(folder + "/" + frameName(0, s.frames), error), exitBadInput, error);
+    } else {
+        check(out.create(s.output, error), exitBadInput, error);
+    }
+
+    OffscreenTarget target;
+    check(target.open(s.width, s.height, s.samples, error), exitBadInput, error);
+    AppState state;
+    std::unique_ptr<Camera> camera;
+    configureView(s, state, camera);
+
+    MovieEncoder pipe;
+    if (!sequence) {
+        check(startEncoder(encoder, encoderArguments(s.format, s.width, s.height, s.fps, out.temporaryPath()), pipe,
+                           error),
+              exitFailed, error);
+    }
+    ProgressMeter progress(err, s.frames);
+    std::vector<unsigned char> rgb;
+    for (int i = 0; i < s.frames; ++i) {
+        const double t = s.frames > 1 ? s.from + (s.to - s.from) * i / (s.frames - 1) : s.from;
+        setSurfaceTime(state, t);
+        if (s.rotate && i > 0)
+            turnCameraOneStep(state);
+        drawViewerFrame(state);
+        target.readRgb(rgb);
+        if (sequence) {
+            PendingFile frame;
+            check(frame.create(folder + "/" + frameName(i, s.frames), error), exitFailed, error);
+            check(writePng(frame.stream(), s.width, s.height, rgb.data(), error), exitFailed, error);
+            check(frame.commit(error), exitFailed, error);
+        } else if (!sendFrame(pipe, rgb.data(), rgb.size(), error)) {
+            finishEncoder(pipe, error);
+            check(false, exitFailed, error);
+        }
+        progress.frameDone();
+    }
+    if (!sequence) {
+        check(finishEncoder(pipe, error), exitFailed, error);
+        check(out.commit(error), exitFailed, error);
+    }
+    progress.finish(s.output);
+}
+
+void exportMesh(const ExportSettings& s)
+{
+    std::string error;
+    PendingFile out;
+    check(out.create(s.output, error), exitBadInput, error);
+    AppState state;
+    configureSurface(s, state);
+    state.mesh.rebuild(state.halfStrips);
+    const SurfaceMesh& m = state.mesh;
+    const IndexedMesh mesh = weldSurface(StripGrid{m.grid, m.gridRows(), m.gridColumns()},
+                                         SurfaceLayout{m.totalStrips, m.stripsShown, m.hemispheres, state.halfStrips});
+    check(writeMesh(mesh, s.format, out.stream(), error), exitFailed, error);
+    check(out.commit(error), exitFailed, error);
+}
+}
+
+int runExport(const ExportSettings& settings, std::FILE* err)
+{
+    try {
+        switch (settings.kind) {
+        case ExportKind::Image: exportImage(settings); break;
+        case ExportKind::Movie: exportMovie(settings, err); break;
+        case ExportKind::Mesh: exportMesh(settings); break;
+        }
+        return 0;
+    } catch (const Failure& failure) {
+        std::fprintf(err, "vedoze-vaderuve-export: %s\n", failure.text.c_str());
+        return failure.status;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(err, "vedoze-vaderuve-export: out of memory (try fewer patches or a smaller size)\n");
+        return exitFailed;
+    }
+}
