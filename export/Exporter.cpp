@@ -130,7 +130,7 @@ void exportMesh(const ExportSettings& s)
     check(out.create(s.output, error), exitBadInput, error);
     AppState state;
     configureSurface(s, state);
-    state.mesh.rebuild(state.halfStrips);
+    state.mesh.prepare(state.halfStrips);
     const SurfaceMesh& m = state.mesh;
     const IndexedMesh mesh = weldSurface(StripGrid{m.grid, m.gridRows(), m.gridColumns()},
                                          SurfaceLayout{m.totalStrips, m.stripsShown, m.hemispheres, state.halfStrips});

@@ -20,9 +20,8 @@ std::string findOnPath(const char* name)
         size_t end = folders.find(':', start);
         if (end == std::string::npos)
             end = folders.size();
-        std::string folder = folders.substr(start, end - start);
-        if (folder.empty())
-            folder = ".";
+        // An empty entry means the current folder.
+        const std::string folder = end > start ? folders.substr(start, end - start) : std::string(".");
         const std::string candidate = folder + "/" + name;
         struct stat info {};
         if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
