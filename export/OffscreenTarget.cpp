@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -60,6 +61,11 @@ bool OffscreenTarget::open(int w, int h, int s, std::string& error)
     width = w;
     height = h;
     samples = s > 1 ? s : 0;
+
+    // Mesa's EGL would print its own warnings when no driver loads; the
+    // caller reports the failure in one line instead. A level the user set
+    // is kept.
+    setenv("EGL_LOG_LEVEL", "fatal", 0);
 
     // The platform is named explicitly so that no DISPLAY or WAYLAND_DISPLAY
     // is ever consulted.

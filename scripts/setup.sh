@@ -11,6 +11,8 @@ packages=(
   xvfb xdotool x11-utils x11-apps apitrace imagemagick python3 valgrind
   # The browser build's tests: headless Chromium driven through selenium.
   chromium chromium-driver python3-selenium
+  # The exporter: EGL without a display, PNG, mesh formats, movies.
+  libegl-dev libegl1-mesa-dev libpng-dev libassimp-dev ffmpeg
 )
 
 missing=()
