@@ -29,6 +29,7 @@ CASES = [
     (["mesh", "--patches", "1x12", "-o", "OUT.stl"], "--patches must be from 2 to 4096, not 1", None),
     (["mesh", "--patches", "4097", "-o", "OUT.stl"], "--patches must be from 2 to 4096", None),
     (["mesh", "--patches", "12x", "-o", "OUT.stl"], "--patches needs a whole number", None),
+    (["mesh", "--patches", "4096", "-o", "OUT.glb"], "million triangles needs about", None),
     (["image", "--size", "15x512", "-o", "OUT.png"], "--size must be from 16", None),
     (["image", "--size", "512", "-o", "OUT.png"], "--size needs two numbers", None),
     (["image", "--size", "99999x64", "-o", "OUT.png"], "over the renderer's limit", None),
