@@ -48,7 +48,7 @@ void imageFullHd(benchmark::State& state)
     const std::string out = scratch("image.png");
     runCommand(state, {"x", "image", "--time", "0.4", "--size", "1920x1080", "--patches", "128", "-o", out.c_str()});
 }
-BENCHMARK(imageFullHd)->Unit(benchmark::kMillisecond);
+BENCHMARK(imageFullHd)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void movie101(benchmark::State& state)
 {
@@ -57,7 +57,7 @@ void movie101(benchmark::State& state)
     state.counters["fps"] = benchmark::Counter(101.0 * static_cast<double>(state.iterations()),
                                                benchmark::Counter::kIsRate);
 }
-BENCHMARK(movie101)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(movie101)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 void sampleSurface(SurfaceMesh& mesh, int patches)
 {
@@ -116,5 +116,5 @@ void meshPly512(benchmark::State& state)
     const std::string out = scratch("mesh.ply");
     runCommand(state, {"x", "mesh", "--time", "0.4", "--patches", "512", "-o", out.c_str()});
 }
-BENCHMARK(meshPly512)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(meshPly512)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 }

@@ -1,5 +1,5 @@
-"""Installing: `cmake --install` puts the viewer and its manual page in place,
-the installed viewer runs, and the page renders without a formatter warning
+"""Installing: `cmake --install` puts the viewer, the exporter and their
+manual pages in place, the installed programs run, and the page renders without a formatter warning
 and lists the program's own menu."""
 
 import os
@@ -69,6 +69,22 @@ class Install(unittest.TestCase):
         menu = text.split("\nMENU\n", 1)[1].split("\nMOUSE\n", 1)[0]
         lines = [line.strip() for line in menu.splitlines() if line.strip()]
         self.assertEqual(lines[-len(labels):], labels)
+
+    def test_install_places_the_exporter_and_its_page(self):
+        self.assertEqual(self.result.returncode, 0, self.result.stderr)
+        binary = os.path.join(self.prefix, "bin", "vedoze-vaderuve-export")
+        mesh = os.path.join(self.prefix, "m.ply")
+        run = subprocess.run([binary, "mesh", "--patches", "4", "-o", mesh], capture_output=True, text=True,
+                             timeout=30)
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertTrue(os.path.getsize(mesh) > 0)
+        page = os.path.join(self.prefix, "share", "man", "man1", "vedoze-vaderuve-export.1")
+        with open(page, "rb") as installed, \
+                open(os.path.join(SOURCE, "doc", "vedoze-vaderuve-export.1"), "rb") as original:
+            self.assertEqual(installed.read(), original.read())
+        if shutil.which("groff"):
+            check = subprocess.run(["groff", "-man", "-ww", "-z", page], capture_output=True, text=True, timeout=30)
+            self.assertEqual((check.returncode, check.stderr), (0, ""))
 
 
 if __name__ == "__main__":
