@@ -92,6 +92,11 @@ void exportMovie(const ExportSettings& s, std::FILE* err)
     configureView(s, state, camera);
 
     MovieEncoder pipe;
+    // Declared after the pending file, so it ends first on any failure.
+    struct Abandon {
+        MovieEncoder& encoder;
+        ~Abandon() { abandonEncoder(encoder); }
+    } abandon{pipe};
     if (!sequence) {
         check(startEncoder(encoder, encoderArguments(s.format, s.width, s.height, s.fps, out.temporaryPath()), pipe,
                            error),

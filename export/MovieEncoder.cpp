@@ -1,5 +1,6 @@
 #include "export/MovieEncoder.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -138,4 +139,18 @@ bool finishEncoder(MovieEncoder& encoder, std::string& error)
         return false;
     }
     return true;
+}
+
+void abandonEncoder(MovieEncoder& encoder)
+{
+    if (encoder.input >= 0)
+        close(encoder.input);
+    encoder.input = -1;
+    if (encoder.pid > 0) {
+        kill(encoder.pid, SIGKILL);
+        while (waitpid(encoder.pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    encoder.pid = -1;
+    trackChildProcess(-1);
 }

@@ -26,3 +26,6 @@ bool startEncoder(const std::string& program, const std::vector<std::string>& ar
 bool sendFrame(MovieEncoder& encoder, const unsigned char* data, std::size_t size, std::string& error);
 // Closes the pipe and waits; false unless the encoder exited with status 0.
 bool finishEncoder(MovieEncoder& encoder, std::string& error);
+// Stops an encoder that is still running (after a failure elsewhere) and
+// waits for it, so it cannot write its file after the file is removed.
+void abandonEncoder(MovieEncoder& encoder);
