@@ -67,13 +67,28 @@ void exportMovie(const ExportSettings& s, std::FILE* err)
         check(!encoder.empty(), exitBadInput, "ffmpeg is needed for movies but is not on PATH (install Debian's ffmpeg)");
     }
 
+    OffscreenTarget target;
+    check(target.open(s.width, s.height, s.samples, error), exitBadInput, error);
+
     PendingFile out;
     std::string folder = s.output;
+    // A folder made here is removed again if the movie fails before its
+    // first frame (rmdir leaves a folder with pictures in it alone).
+    struct NewFolder {
+        std::string path;
+        ~NewFolder()
+        {
+            if (!path.empty())
+                rmdir(path.c_str());
+        }
+    } newFolder;
     if (sequence) {
         // The folder may be new, but its parent must exist.
         while (folder.size() > 1 && folder.back() == '/')
             folder.pop_back();
-        if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+        if (mkdir(folder.c_str(), 0777) == 0)
+            newFolder.path = folder;
+        else if (errno != EEXIST)
             check(false, exitBadInput, "cannot make the folder '" + folder + "': " + std::strerror(errno));
         struct stat info {};
         check(stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode), exitBadInput,
@@ -85,8 +100,6 @@ void exportMovie(const ExportSettings& s, std::FILE* err)
         check(out.create(s.output, error), exitBadInput, error);
     }
 
-    OffscreenTarget target;
-    check(target.open(s.width, s.height, s.samples, error), exitBadInput, error);
     AppState state;
     std::unique_ptr<Camera> camera;
     configureView(s, state, camera);
@@ -116,6 +129,7 @@ void exportMovie(const ExportSettings& s, std::FILE* err)
             check(frame.create(folder + "/" + frameName(i, s.frames), error), exitFailed, error);
             check(writePng(frame.stream(), s.width, s.height, rgb.data(), error), exitFailed, error);
             check(frame.commit(error), exitFailed, error);
+            newFolder.path.clear();
         } else if (!sendFrame(pipe, rgb.data(), rgb.size(), error)) {
             finishEncoder(pipe, error);
             check(false, exitFailed, error);

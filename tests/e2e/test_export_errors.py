@@ -56,6 +56,7 @@ CASES = [
     (["movie", "-o", "OUT.mp4"], "ffmpeg is needed for movies but is not on PATH", {"PATH": "/nonexistent"}),
     (["image", "-o", "OUT.png"], "no usable EGL display", NO_EGL_VENDOR),
     (["movie", "-o", "OUT.webm"], "no usable EGL display", NO_DRIVER),
+    (["movie", "-o", "OUT/"], "no usable EGL display", NO_EGL_VENDOR),
 ]
 
 
