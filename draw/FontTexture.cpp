@@ -5,9 +5,17 @@
 #include "font/fontdata.h"
 #include "geometry/check.h"
 
+namespace {
+GLuint name = 0;
+}
+
+void forgetFontTexture()
+{
+    name = 0;
+}
+
 unsigned int fontTextureId()
 {
-    static GLuint name = 0;
     if (name != 0)
         return name;
 

@@ -1,5 +1,7 @@
 #include "export/OffscreenTarget.h"
 
+#include "draw/FontTexture.h"
+
 #define GL_GLEXT_PROTOTYPES 1
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
@@ -50,6 +52,8 @@ OffscreenTarget::~OffscreenTarget()
         }
         eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglDestroyContext(display, context);
+        // The font texture died with the context.
+        forgetFontTexture();
     }
     if (surface)
         eglDestroySurface(display, surface);
