@@ -40,16 +40,23 @@ void appendPoint(std::vector<float>& out, const Vector3& p)
     out.insert(out.end(), {p.x, p.y, p.z});
 }
 
+// Sends `data` (floatsPerVertex floats a vertex) into `buffer` and draws it
+// once through `array`, whose attributes already point into that buffer.
+void streamAndDraw(GLuint array, GLuint buffer, const std::vector<float>& data, GLenum mode, int floatsPerVertex)
+{
+    glBindVertexArray(array);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.size() * sizeof(float)), data.data(),
+                 GL_STREAM_DRAW);
+    glDrawArrays(mode, 0, static_cast<GLsizei>(data.size() / static_cast<size_t>(floatsPerVertex)));
+    glBindVertexArray(0);
+}
+
 // Lines between consecutive pairs of points, in one colour, under `view`.
 void drawLines(GLuint program, GLuint array, GLuint buffer, const std::vector<float>& points, const float (&color)[3])
 {
     glUniform3f(glGetUniformLocation(program, "color"), color[0], color[1], color[2]);
-    glBindVertexArray(array);
-    glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(points.size() * sizeof(float)), points.data(),
-                 GL_STREAM_DRAW);
-    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(points.size() / 3));
-    glBindVertexArray(0);
+    streamAndDraw(array, buffer, points, GL_LINES, 3);
 }
 
 void appendCone(std::vector<float>& out, const Vector3& apex, const Vector3& direction, float halfAngle,
@@ -280,11 +287,6 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
     glBindTexture(GL_TEXTURE_2D, fontTexture);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBindVertexArray(textArray);
-    glBindBuffer(GL_ARRAY_BUFFER, textBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(quads.size() * sizeof(float)), quads.data(),
-                 GL_STREAM_DRAW);
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(quads.size() / 4));
-    glBindVertexArray(0);
+    streamAndDraw(textArray, textBuffer, quads, GL_TRIANGLES, 4);
     glDisable(GL_BLEND);
 }
