@@ -2,14 +2,6 @@
 
 #include <memory>
 
-#if defined(_OPENMP)
-namespace {
-// Below this many vertices a grid is sampled on the calling thread: waking
-// the other threads would cost more than they save.
-constexpr long parallelVertexCount = 2048;
-}
-#endif
-
 void sampleSurfaceRows(StageRowFunction row, double uMin, double uMax, int uCount, double vMin,
                        double vMax, int vCount, double fraction, SurfaceVertex** grid, int stripCount)
 {
@@ -27,8 +19,11 @@ void sampleSurfaceRows(StageRowFunction row, double uMin, double uMax, int uCoun
         columns[j] = stripColumn(Jet4(vMin + j * dv, 0, 1), stripCount);
     const StripColumn poleProbe = stripColumn(Jet4(0, 0, 1), stripCount);
 
-    const long vertexCount = (static_cast<long>(uCount) + 1) * (static_cast<long>(vCount) + 1);
 #if defined(_OPENMP)
+    // Below this many vertices a grid is sampled on the calling thread:
+    // waking the other threads would cost more than they save.
+    constexpr long parallelVertexCount = 2048;
+    const long vertexCount = (static_cast<long>(uCount) + 1) * (static_cast<long>(vCount) + 1);
 #pragma omp parallel for schedule(static) if (vertexCount >= parallelVertexCount)
 #endif
     for (int i = 0; i <= uCount; ++i) {
@@ -42,5 +37,4 @@ void sampleSurfaceRows(StageRowFunction row, double uMin, double uMax, int uCoun
         for (int j = 0; j <= vCount; ++j)
             makeSurfaceVertex(placeOnStrip(frame, columns[j]), out[j]);
     }
-    (void)vertexCount;
 }
