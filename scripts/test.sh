@@ -60,6 +60,10 @@ if [ "${VV_SANITIZER_STAGE:-1}" != 0 ]; then
        -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null && cmake --build "$asan_dir" -j "$(nproc)"; then
     # Any undefined behaviour ends the test with a stack trace.
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    # The sanitized programs run several times slower: the end-to-end tests
+    # stretch their deadlines by this factor (they wait for events, so a
+    # longer deadline costs time only when something is wrong).
+    export VV_TIME_SCALE=4
     # Whatever opens a window runs Mesa, whose own allocations outlive the
     # program and read as leaks; the unit tests keep leak detection. The trace
     # recorder preloads itself ahead of the sanitizer runtime, which is

@@ -78,7 +78,7 @@ class Page:
         self.driver.get(self.site.url(self.query))
         self.wait_for(lambda: "Running" in self.status() or "Stopped" in self.status(), what="the viewer to start")
         self.canvas = self.driver.find_element("id", "canvas")
-        time.sleep(0.3)
+        self.sync()
         return self
 
     def __exit__(self, *exc):
@@ -125,19 +125,32 @@ class Page:
             time.sleep(0.05)
 
     def settle(self, seconds=0.3):
+        """Lets time pass: for animations, never as the proof that input was
+        handled (that is `sync`)."""
         time.sleep(seconds)
+
+    def sync(self):
+        """Returns once the page has drawn the frame that follows the input
+        sent so far. Input events run their handlers before the driver's
+        action returns, and a handler asks for a redraw in the next animation
+        frame; a callback queued now runs in that frame after the page's own,
+        and a second one makes sure the first frame has been presented."""
+        self.driver.execute_async_script(
+            "const done = arguments[arguments.length - 1];"
+            "requestAnimationFrame(() => requestAnimationFrame(() => done()));")
 
     # -- input -----------------------------------------------------------
     def actions(self):
         from selenium.webdriver.common.action_chains import ActionChains
         return ActionChains(self.driver, duration=10)
 
-    def keys(self, *keys, delay=0.3):
+    def keys(self, *keys, delay=0):
         """Types the keys (characters or selenium Keys values) in order."""
         chain = self.actions()
         for key in keys:
             chain.send_keys(key)
         chain.perform()
+        self.sync()
         self.settle(delay)
 
     def at(self, chain, x, y):
@@ -145,13 +158,14 @@ class Page:
         size = self.canvas.size
         return chain.move_to_element_with_offset(self.canvas, x - size["width"] // 2, y - size["height"] // 2)
 
-    def drag(self, start, end, steps=10, delay=0.4):
+    def drag(self, start, end, steps=10, delay=0):
         (x0, y0), (x1, y1) = start, end
         chain = self.at(self.actions(), x0, y0).click_and_hold()
         for i in range(steps):
             chain.move_by_offset((x1 - x0) * (i + 1) // steps - (x1 - x0) * i // steps,
                                  (y1 - y0) * (i + 1) // steps - (y1 - y0) * i // steps)
         chain.release().perform()
+        self.sync()
         self.settle(delay)
 
     def menu_labels(self):
@@ -162,12 +176,13 @@ class Page:
         self.at(self.actions(), *at).context_click().perform()
         self.wait_for(lambda: self.driver.find_element("id", "menu").is_displayed(), what="the menu to open")
 
-    def pick(self, label, delay=0.4):
+    def pick(self, label, delay=0):
         """Opens the menu with the right button and clicks the entry."""
         self.open_menu()
         for item in self.driver.find_elements("css selector", "#menu li"):
             if item.text == label:
                 self.actions().move_to_element(item).click().perform()
+                self.sync()
                 self.settle(delay)
                 return
         raise AssertionError(f"no menu entry {label!r}")

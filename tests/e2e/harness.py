@@ -16,6 +16,24 @@ TITLE = "Vedoze Vaderuve"
 # Lines that AddressSanitizer and UndefinedBehaviorSanitizer print on a finding.
 SANITIZER_MARKERS = ("ERROR: AddressSanitizer", "runtime error:", "ERROR: LeakSanitizer")
 
+# Every deadline below is multiplied by this factor. A build known to be
+# slower sets it (the sanitized build runs several times slower than the
+# Release build); the deadlines only bound a wait for an event, so a larger
+# factor costs nothing when the event comes in time.
+TIME_SCALE = float(os.environ.get("VV_TIME_SCALE", "1"))
+
+
+def scaled(seconds):
+    return seconds * TIME_SCALE
+
+
+# The key `sync` sends to find out that the viewer has caught up: it is
+# unbound, so the viewer answers it with this line and does nothing else (no
+# redraw). No test types it for its own sake, and the storm test's marker is
+# another key.
+SYNC_KEY = "grave"
+SYNC_LINE = "untrapped key 96\n"
+
 
 class Xvfb:
     """A private X server, so that tests never see each other's windows."""
@@ -37,7 +55,7 @@ class Xvfb:
                 continue
             proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", self.size, "-nolisten", "tcp", "-noreset"],
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            deadline = time.time() + 10
+            deadline = time.time() + scaled(10)
             while proc.poll() is None and time.time() < deadline:
                 if _lock_owner(n) == proc.pid and _accepts(f"/tmp/.X11-unix/X{n}"):
                     self.proc, self.display = proc, f":{n}"
@@ -184,14 +202,18 @@ def parse_ppm(blob):
 class Viewer:
     """One run of the real binary on a private X server."""
 
-    def __init__(self, *args, env=None, binary=None, wrapper=None, display=None):
+    def __init__(self, *args, env=None, binary=None, wrapper=None, display=None, sync_timeout=30):
         self.args = list(args)
+        # Seconds (before scaling) that `sync` waits for each answer: longer
+        # for a program run under a slow wrapper such as valgrind.
+        self.sync_timeout = sync_timeout
         self.extra_env = env or {}
         self.binary = binary or BINARY
         self.wrapper = wrapper or []
         self.display = display
         self.window = None
         self.own_x = None
+        self.syncs = 0
 
     # -- process -------------------------------------------------------
     def __enter__(self):
@@ -231,6 +253,10 @@ class Viewer:
                     raise AssertionError(f"sanitizer report from the viewer:\n{report}")
 
     def stdout(self):
+        """Standard output so far, without the answers to `sync`."""
+        return self.raw_stdout().replace(SYNC_LINE, "") if self.syncs else self.raw_stdout()
+
+    def raw_stdout(self):
         with open(self.out_path, "rb") as f:
             return f.read().decode("utf-8", "replace")
 
@@ -242,11 +268,11 @@ class Viewer:
         return self.proc.poll() is None
 
     def wait_exit(self, timeout=10):
-        return self.proc.wait(timeout)
+        return self.proc.wait(scaled(timeout))
 
     def wait_output(self, text, timeout=5):
         """Waits until standard output contains `text`; returns all of it."""
-        deadline = time.time() + timeout
+        deadline = time.time() + scaled(timeout)
         while True:
             out = self.stdout()
             if text in out or time.time() > deadline:
@@ -256,24 +282,71 @@ class Viewer:
     # -- X helpers -----------------------------------------------------
     def xdotool(self, *args, check=True):
         result = subprocess.run(["xdotool", *map(str, args)], env=dict(os.environ, DISPLAY=self.display),
-                                capture_output=True, text=True, timeout=30)
+                                capture_output=True, text=True, timeout=scaled(30))
         if check and result.returncode != 0:
             raise RuntimeError(f"xdotool {args}: {result.stderr}")
         return result.stdout
 
     def wait_window(self, timeout=15):
-        """Waits for the viewer's window and for its first frames to settle."""
-        deadline = time.time() + timeout
+        """Waits for the viewer's window and for the frame at its settled size.
+        GLUT shows the window at its default size first and resizes it at
+        once: the window counts as settled when its size is the same on either
+        side of a `sync`, and the frame on screen is then the one drawn for
+        that size."""
+        deadline = time.time() + scaled(timeout)
         while time.time() < deadline:
             if not self.alive():
                 raise AssertionError(f"viewer exited early with {self.proc.returncode}: {self.stderr()}")
             out = self.xdotool("search", "--onlyvisible", "--name", f"^{TITLE}$", check=False).split()
             if out:
                 self.window = out[0]
-                time.sleep(0.6)
-                return self.window
+                break
             time.sleep(0.1)
-        raise AssertionError("viewer window did not appear")
+        else:
+            raise AssertionError("viewer window did not appear")
+        size = None
+        while time.time() < deadline:
+            self.sync(timeout=max(1.0, (deadline - time.time()) / TIME_SCALE))
+            now = self.geometry()[2:]
+            if now == size:
+                return self.window
+            size = now
+        raise AssertionError("the viewer window did not settle at one size")
+
+    def sync(self, timeout=None):
+        """Returns once the viewer has handled every event sent to it before
+        the call and the frame they lead to is on the screen; returns False
+        at once when the program has ended.
+
+        GLUT handles all queued events and then draws, once, in the same
+        thread. The viewer's answer to a first SYNC_KEY therefore proves that
+        the events before it were handled; the answer to a second one, sent
+        only after the first was seen, proves that the frame following them
+        was drawn and swapped before it."""
+        timeout = timeout or self.sync_timeout
+        for _ in range(2):
+            if not self.alive():
+                return False
+            self.syncs += 1
+            result = subprocess.run(["xdotool", "key", "--window", self.window, SYNC_KEY],
+                                    env=dict(os.environ, DISPLAY=self.display), capture_output=True, text=True,
+                                    timeout=scaled(30))
+            if result.returncode != 0:
+                # The window goes before the process when the program quits.
+                try:
+                    self.proc.wait(scaled(5))
+                    return False
+                except subprocess.TimeoutExpired:
+                    raise RuntimeError(f"xdotool key {SYNC_KEY}: {result.stderr}") from None
+            deadline = time.time() + scaled(timeout)
+            while self.raw_stdout().count(SYNC_LINE) < self.syncs:
+                if not self.alive():
+                    return False
+                if time.time() > deadline:
+                    raise AssertionError("the viewer did not answer within "
+                                         f"{scaled(timeout):.0f} s: {self.stderr()[-2000:]}")
+                time.sleep(0.02)
+        return True
 
     def geometry(self):
         """(x, y, width, height) of the window."""
@@ -282,63 +355,68 @@ class Viewer:
         return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
     def settle(self, seconds=0.35):
+        """Lets time pass: for animations, never as the proof that input was
+        handled (that is `sync`)."""
         time.sleep(seconds)
 
-    def key(self, *names, delay=0.35):
-        """Sends the keys (xdotool names) in order, then waits `delay`. A key
-        that ends the program (Esc) may leave xdotool without a window for
-        the key release; that is not an error."""
+    def key(self, *names, delay=0, timeout=None):
+        """Sends the keys (xdotool names) in order and returns once the viewer
+        has handled them and drawn the result (see `sync`), then lets `delay`
+        seconds pass. A key that ends the program (Esc) may leave xdotool
+        without a window for the key release; that is not an error."""
         if names:
             result = subprocess.run(["xdotool", "key", "--window", self.window, "--delay", "30", *names],
                                     env=dict(os.environ, DISPLAY=self.display), capture_output=True, text=True,
-                                    timeout=30)
+                                    timeout=scaled(30))
             if result.returncode != 0:
                 try:
-                    self.proc.wait(2)
+                    self.proc.wait(scaled(2))
                 except subprocess.TimeoutExpired:
                     raise RuntimeError(f"xdotool key {names}: {result.stderr}") from None
+        self.sync(timeout)
         self.settle(delay)
 
-    def type_text(self, text, delay=0.35):
+    def type_text(self, text, delay=0):
         self.xdotool("type", "--window", self.window, "--delay", "30", text)
+        self.sync()
         self.settle(delay)
 
-    def resize(self, width, height, delay=0.6):
+    def resize(self, width, height, delay=0):
         self.xdotool("windowsize", self.window, width, height)
+        self.sync()
         self.settle(delay)
 
     def move_to(self, x, y):
         self.xdotool("mousemove", "--window", self.window, x, y)
 
-    def drag(self, start, end, button=1, modifiers=(), steps=10, delay=0.4):
+    def drag(self, start, end, button=1, modifiers=(), steps=10, delay=0):
         """Presses `button` (or each of a tuple of buttons, in order) at
         `start` (window pixels) with `modifiers` held (xdotool names such as
-        'shift', 'ctrl', 'alt'), moves to `end` in steps and releases."""
+        'shift', 'ctrl', 'alt'), moves to `end` in steps, releases, and
+        returns once the viewer has handled it all and drawn the result."""
         (x0, y0), (x1, y1) = start, end
         buttons = button if isinstance(button, tuple) else (button,)
         self.move_to(x0, y0)
-        time.sleep(0.05)
         for m in modifiers:
             self.xdotool("keydown", m)
         for b in buttons:
             self.xdotool("mousedown", b)
-        time.sleep(0.05)
         for i in range(1, steps + 1):
             self.move_to(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
-            time.sleep(0.02)
         for b in reversed(buttons):
             self.xdotool("mouseup", b)
         for m in reversed(modifiers):
             self.xdotool("keyup", m)
+        self.sync()
         self.settle(delay)
 
-    def menu(self, index, at=(100, 100), delay=0.4):
+    def menu(self, index, at=(100, 100), delay=0):
         """Picks the index-th entry (from 0) of the right-button menu."""
         x, y = at
         self.move_to(x, y)
         time.sleep(0.05)
         self.xdotool("mousedown", 3)
-        deadline = time.time() + 5
+        deadline = time.time() + scaled(5)
         while time.time() < deadline:
             if self.xdotool("search", "--onlyvisible", "--name", "freeglut menu", check=False).strip():
                 break
@@ -350,6 +428,7 @@ class Viewer:
         self.move_to(x + 30, y + 2 + 25 * index + 12)
         time.sleep(0.15)
         self.xdotool("mouseup", 3)
+        self.sync()
         self.settle(delay)
 
     def screenshot(self):
@@ -359,8 +438,8 @@ class Viewer:
         black so that pixel (x, y) is window pixel (x, y) as GLUT counts it."""
         wx, wy, width, height = self.geometry()
         xwd = subprocess.run(["xwd", "-silent", "-id", self.window], env=dict(os.environ, DISPLAY=self.display),
-                             capture_output=True, timeout=30, check=True).stdout
-        ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd, capture_output=True, timeout=30,
+                             capture_output=True, timeout=scaled(30), check=True).stdout
+        ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd, capture_output=True, timeout=scaled(30),
                              check=True).stdout
         shot = parse_ppm(ppm)
         ox, oy = max(0, -wx), max(0, -wy)
@@ -377,7 +456,7 @@ class Viewer:
     def wait_for(self, condition, timeout=5, what="condition"):
         """Takes screenshots until `condition(shot)` holds; returns that shot.
         Fails the test with `what` when the time runs out."""
-        deadline = time.time() + timeout
+        deadline = time.time() + scaled(timeout)
         while True:
             shot = self.screenshot()
             if condition(shot):
@@ -388,8 +467,9 @@ class Viewer:
 
     def wait_still(self, quiet=0.3, timeout=5):
         """Waits until the frame has stopped changing for `quiet` seconds and
-        returns it: after input whose effect is not known beforehand."""
-        deadline = time.time() + timeout
+        returns it: for an animation that is expected to stop. After input,
+        `sync` is the proof that its frame is drawn."""
+        deadline = time.time() + scaled(timeout)
         last, since = self.screenshot(), time.time()
         while time.time() < deadline:
             time.sleep(0.05)
@@ -436,7 +516,7 @@ AREA_TOLERANCE = 0.03
 def run_quick(*args, timeout=10, display=":0"):
     """Runs the binary to completion (for runs that must not open a window)."""
     env = dict(os.environ, DISPLAY=display)
-    return subprocess.run([BINARY, *args], env=env, capture_output=True, timeout=timeout)
+    return subprocess.run([BINARY, *args], env=env, capture_output=True, timeout=scaled(timeout))
 
 
 def main():

@@ -53,10 +53,6 @@ HOME = 2.0 * 1.1 / math.tan(math.radians(15))
 TEXT_X = 20
 TIME_LINE_Y, ALPHA_LINE_Y, STEREO_LINE_Y = 38, 61, 84
 
-# Pause after each key: long enough for the frame it asks for to be drawn
-# (and traced) before the next key arrives, so each key gives its own frame.
-KEY_DELAY = 0.4
-
 
 # -- the state a user has reached ------------------------------------------
 
@@ -507,8 +503,10 @@ def run_traced(args, keys, directory, name):
     path = os.path.join(directory, name + ".trace")
     with Viewer(*args, wrapper=["apitrace", "trace", "--output", path]) as v:
         v.wait_window()
+        # Each key is handled and its frame drawn (and traced) before the
+        # next is sent, so each key gives its own frame however slow the run.
         for key in keys:
-            v.key(key, delay=KEY_DELAY)
+            v.key(key)
         # Esc ends the program while xdotool still sends the key release,
         # and under apitrace the exit (which writes the trace) takes a
         # while: the release's failure says nothing, the exit status does.

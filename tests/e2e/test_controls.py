@@ -53,10 +53,10 @@ class Keys(unittest.TestCase):
         self.start = self.v.screenshot()
 
     def press(self, *keys, until=None, what=None, timeout=5):
-        """Presses the keys; with `until`, waits for that frame condition and
-        returns the frame, otherwise lets the program settle and returns it."""
+        """Presses the keys and returns the frame drawn after them; with
+        `until`, waits for that frame condition first."""
         if until is None:
-            self.v.key(*keys, delay=0.3)
+            self.v.key(*keys)
             return self.v.screenshot()
         self.v.key(*keys, delay=0)
         return self.v.wait_for(until, timeout, what or f"effect of {keys}")
@@ -210,15 +210,18 @@ class Keys(unittest.TestCase):
         # A plain left button held down is a time scrub: the eversion waits.
         v.move_to(300, 450)
         v.xdotool("mousedown", 1)
-        time.sleep(0.25)
+        v.sync()
         held = self.time_line()
-        time.sleep(0.5)
+        # Five ticks' worth of time, then whatever they did is on the screen.
+        v.settle(0.5)
+        v.sync()
         self.assertEqual(self.time_line(), held)
         v.xdotool("mouseup", 1)
         v.wait_for(lambda s: hud.read_line(s, 1) != held, what="the eversion to resume")
         # F5 again: t stops.
         stopped = hud.read_line(self.press("F5"), 1)
-        time.sleep(0.4)
+        v.settle(0.4)
+        v.sync()
         self.assertEqual(self.time_line(), stopped)
 
         # F6: the camera turns while the time stands still ...
@@ -228,6 +231,7 @@ class Keys(unittest.TestCase):
         # ... except during an orbit drag (Alt + left button).
         v.xdotool("keydown", "alt")
         v.xdotool("mousedown", 1)
+        v.sync()
         held = v.wait_still(quiet=0.5)
         v.xdotool("mouseup", 1)
         v.xdotool("keyup", "alt")

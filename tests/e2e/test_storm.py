@@ -243,7 +243,7 @@ class InputStorm(unittest.TestCase):
         storm.send(["windowsize", v.window, 1024, 512])
         storm.width, storm.height = 1024, 512
         self.sync(v, storm, number)
-        time.sleep(0.3)
+        v.sync()
         reading = self.read_time_line(v, storm, number)
         self.assertIsNotNone(reading, f"checkpoint {number}: the heads-up text cannot be read")
         t, steps, stereo = reading
@@ -292,7 +292,7 @@ class InputStorm(unittest.TestCase):
                 fix = "r"    # the surface covers the text: back to the home view
             storm.send(["key", "--window", v.window, fix])
             self.sync(v, storm, number)
-            time.sleep(0.3)
+            v.sync()
         self.save_screenshot(shot, number)
         return None
 

@@ -92,7 +92,7 @@ class Memcheck(unittest.TestCase):
                        "--errors-for-leak-kinds=definite", "--num-callers=40", "--xml=yes",
                        f"--xml-file={xml_path}"]
             start = time.time()
-            with Viewer(wrapper=wrapper, env=env_for_valgrind()) as v:
+            with Viewer(wrapper=wrapper, env=env_for_valgrind(), sync_timeout=180) as v:
                 v.wait_window(timeout=120)
                 session_start = time.time()
                 self.session(v)

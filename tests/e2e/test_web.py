@@ -111,16 +111,16 @@ class WebViewer(unittest.TestCase):
             # F5 starts the eversion instead of reloading the page.
             page.driver.execute_script("window.stillTheSamePage = true")
             before = hud.read_hud(page.canvas_image()).lines[0]
-            page.keys(Keys.F5, delay=1.0)
+            page.keys(Keys.F5)
             self.assertTrue(page.driver.execute_script("return window.stillTheSamePage === true"))
-            self.assertNotEqual(hud.read_hud(page.canvas_image()).lines[0], before)
+            page.wait_for(lambda: hud.read_hud(page.canvas_image()).lines[0] != before, what="the eversion to play")
 
             # Esc stops the viewer: the page says so and input goes nowhere.
             page.keys(Keys.ESCAPE)
             self.assertIn("Stopped", page.status())
             count = len(page.messages())
             frame = page.canvas_image()
-            page.keys("R", delay=0.5)
+            page.keys("R")
             self.assertEqual(len(page.messages()), count)
             self.assertEqual(page.canvas_image().data, frame.data)
             self.assertNoConsoleErrors(page)
