@@ -261,7 +261,7 @@ def test_in(root, deb):
                                    check=False)
         check(status == 0 and out + err == "", f"desktop-file-validate accepts the entry {out + err!r}")
         offered = completions(root, ["vedoze-vaderuve-export", "image", "--"])
-        expected_options = {"-o", "--time", "--patches", "--size", "--samples", "--no-text"}
+        expected_options = {"--time", "--patches", "--size", "--samples", "--no-text"}
         check(expected_options <= offered and "--frames" not in offered,
               f"completion after 'image --' offers the image options: {sorted(offered)}")
 

@@ -28,8 +28,11 @@ else
   done
 fi
 
+# Readable by everyone, writable by the owner only, nothing executable.
+find "$staging" -type d -exec chmod 0755 {} +
+find "$staging" -type f -exec chmod 0644 {} +
 stamp=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2> /dev/null || date +%s)}
 (cd "$staging" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort |
   tar --create --no-recursion --owner=0 --group=0 --numeric-owner --mtime="@$stamp" \
-    --mode=u+rw,go+r,go-w --files-from=-) | gzip -9n > "$archive.part"
+    --files-from=-) | gzip -9n > "$archive.part"
 mv "$archive.part" "$archive"
