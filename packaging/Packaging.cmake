@@ -84,6 +84,16 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
 
 add_custom_target(vv_packaging_files ALL DEPENDS ${vv_generated})
 
+# A stripped install (the package's) also drops the compiler's version notes,
+# as Debian's own packaging tools do.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program vedoze-vaderuve vedoze-vaderuve-export)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\" COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()")
+
 install(FILES ${vv_out}/vedoze-vaderuve.1.gz ${vv_out}/vedoze-vaderuve-export.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES packaging/vedoze-vaderuve.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)

@@ -110,7 +110,7 @@ class Root:
         env = {"PATH": "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin", "HOME": "/root",
                "LANG": "C.UTF-8", "DEBIAN_FRONTEND": "noninteractive", "TERM": "dumb"}
         result = subprocess.run(["chroot", self.path, "/bin/sh", "-c", script], env=env, capture_output=True,
-                                text=True, timeout=1800)
+                                text=True, timeout=600)
         if check and result.returncode != 0:
             raise RuntimeError(f"in the root, {script!r} failed ({result.returncode}):\n{result.stdout}\n"
                                f"{result.stderr}")
@@ -138,6 +138,12 @@ def project_version():
         return re.search(r"project\(\w+ VERSION ([\d.]+)", cmake.read()).group(1)
 
 
+def mounts_under(path):
+    with open("/proc/mounts", encoding="utf-8") as table:
+        points = [line.split()[1].replace("\\040", " ") for line in table]
+    return [p for p in points if p == path or p.startswith(path.rstrip("/") + "/")]
+
+
 def find_package(argv):
     if len(argv) > 1:
         return os.path.abspath(argv[1])
@@ -159,7 +165,7 @@ def make_root(path):
         with step(f"debootstrap --variant=minbase bookworm from {mirror}"):
             if shutil.which("debootstrap") is None:
                 raise SystemExit("package_test: debootstrap is not installed (apt-get install debootstrap)")
-            run("debootstrap", "--variant=minbase", "bookworm", path, mirror, stdout=subprocess.DEVNULL)
+            run("debootstrap", "--variant=minbase", "bookworm", path, mirror, stdout=subprocess.DEVNULL, timeout=1500)
 
 
 def completions(root, words):
@@ -194,7 +200,13 @@ def main(argv):
         with Root(path) as root:
             test_in(root, deb)
     finally:
-        if os.environ.get("VV_KEEP_ROOT") == "1":
+        # Never delete through a mount that is still there: it would reach
+        # the host's own /dev or /sys.
+        still = mounts_under(path)
+        if still:
+            print(f"package_test: {path} still has mounts ({', '.join(still)}); it is left in place", file=sys.stderr)
+            failures.append("unmounting the root")
+        elif os.environ.get("VV_KEEP_ROOT") == "1":
             print(f"the root stays in {path}")
         else:
             shutil.rmtree(path, ignore_errors=True)
