@@ -133,11 +133,6 @@ def read_png(path):
     return harness.parse_ppm(ppm)
 
 
-def project_version():
-    with open(os.path.join(SOURCE, "CMakeLists.txt"), encoding="utf-8") as cmake:
-        return re.search(r"project\(\w+ VERSION ([\d.]+)", cmake.read()).group(1)
-
-
 def mounts_under(path):
     with open("/proc/mounts", encoding="utf-8") as table:
         points = [line.split()[1].replace("\\040", " ") for line in table]
@@ -263,7 +258,7 @@ def test_in(root, deb):
         status, out, err = root.sh("unset DISPLAY; vedoze-vaderuve --help", check=False)
         check(status == 0 and out == "" and "Usage: vedoze-vaderuve [--help]" in err,
               f"vedoze-vaderuve --help (status {status}, {err!r})")
-        version = project_version()
+        version = harness.project_version(SOURCE)
         for program in ("vedoze-vaderuve", "vedoze-vaderuve-export"):
             status, out, err = root.sh(f"unset DISPLAY; {program} --version", check=False)
             check((status, out, err) == (0, f"{program} {version}\n", ""), f"{program} --version: {out!r}")

@@ -33,17 +33,8 @@ FILES = {
 } | {f"usr/share/icons/hicolor/{n}x{n}/apps/vedoze-vaderuve.png" for n in ICON_SIZES}
 
 
-def project_version():
-    with open(os.path.join(SOURCE, "CMakeLists.txt"), encoding="utf-8") as cmake:
-        return re.search(r"project\(\w+ VERSION ([\d.]+)", cmake.read()).group(1)
 
 
-def sanitized_build():
-    try:
-        with open(os.path.join(BUILD, "CMakeCache.txt"), encoding="utf-8") as cache:
-            return re.search(r"^VV_SANITIZE:\w+=(.+)$", cache.read(), re.MULTILINE) is not None
-    except OSError:
-        return False
 
 
 def read_png(path):
@@ -54,7 +45,7 @@ def read_png(path):
 
 
 @unittest.skipIf(shutil.which("cpack") is None or shutil.which("dpkg-deb") is None, "cpack or dpkg-deb missing")
-@unittest.skipIf(sanitized_build(), "a sanitized build is not packaged")
+@unittest.skipIf(harness.sanitized_build(), "a sanitized build is not packaged")
 class Package(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -79,7 +70,7 @@ class Package(unittest.TestCase):
                               timeout=30).stdout.strip()
 
     def test_control_fields(self):
-        version = project_version()
+        version = harness.project_version()
         self.assertRegex(os.path.basename(self.deb), rf"^vedoze-vaderuve_{re.escape(version)}_\w+\.deb$")
         self.assertEqual(self.field("Package"), "vedoze-vaderuve")
         self.assertEqual(self.field("Version"), version)

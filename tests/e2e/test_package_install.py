@@ -5,7 +5,6 @@ about seven minutes, mostly debootstrap ($VV_BASE_ROOT names a root made
 earlier, which is copied instead)."""
 
 import os
-import re
 import shutil
 import subprocess
 import tempfile
@@ -17,17 +16,11 @@ SOURCE = os.environ.get("VV_SOURCE_DIR", os.path.join(os.path.dirname(os.path.ab
 BUILD = os.environ.get("VV_BUILD_DIR", os.path.join(SOURCE, "build"))
 
 
-def sanitized_build():
-    try:
-        with open(os.path.join(BUILD, "CMakeCache.txt"), encoding="utf-8") as cache:
-            return re.search(r"^VV_SANITIZE:\w+=(.+)$", cache.read(), re.MULTILINE) is not None
-    except OSError:
-        return False
 
 
 @unittest.skipUnless(os.geteuid() == 0, "installing in a root file system needs root")
 @unittest.skipIf(shutil.which("debootstrap") is None or shutil.which("cpack") is None, "debootstrap or cpack missing")
-@unittest.skipIf(sanitized_build(), "a sanitized build is not packaged")
+@unittest.skipIf(harness.sanitized_build(), "a sanitized build is not packaged")
 class FreshDebian(unittest.TestCase):
     def test_install_use_and_purge(self):
         with tempfile.TemporaryDirectory() as tmp:

@@ -25,6 +25,8 @@ SOURCE = browser.SOURCE_DIR
 SITE = os.environ.get("VV_SITE_DIR", os.path.join(SOURCE, "site"))
 
 
+
+
 def site_files():
     """The files the archive must hold: the site folder's, or the four that
     make the site in the web build folder while there is no site folder."""
@@ -35,6 +37,7 @@ def site_files():
 
 
 @unittest.skipUnless(browser.site_built(), f"no web build in {browser.SITE_DIR}: run scripts/web.sh")
+@unittest.skipIf(harness.sanitized_build(), "the site was checked with the plain build")
 class SiteArchive(unittest.TestCase):
     def test_archive_unpacked_and_served_shows_the_viewer(self):
         with tempfile.TemporaryDirectory() as tmp:

@@ -3,7 +3,6 @@ standard output, status 0, with no window and no display; and the same
 version and the option on the manual pages."""
 
 import os
-import re
 import subprocess
 import unittest
 
@@ -13,14 +12,11 @@ SOURCE = os.environ.get("VV_SOURCE_DIR", os.path.join(os.path.dirname(os.path.ab
 EXPORT = os.environ.get("VV_EXPORT", os.path.join(SOURCE, "build", "vedoze-vaderuve-export"))
 
 
-def project_version():
-    with open(os.path.join(SOURCE, "CMakeLists.txt"), encoding="utf-8") as cmake:
-        return re.search(r"project\(\w+ VERSION ([\d.]+)", cmake.read()).group(1)
 
 
 class Version(unittest.TestCase):
     def test_both_programs_print_name_and_version_without_a_display(self):
-        version = project_version()
+        version = harness.project_version()
         # An unusable display proves that no window is attempted; other words
         # around it are not read (the exporter would reject these).
         cases = [(harness.BINARY, ["--version"]), (harness.BINARY, ["-r", "--version", "-s", "2"]),
@@ -34,7 +30,7 @@ class Version(unittest.TestCase):
                 self.assertEqual((result.returncode, result.stdout, result.stderr), (0, f"{name} {version}\n", ""))
 
     def test_pages_carry_the_same_version_and_the_option(self):
-        version = project_version()
+        version = harness.project_version()
         for page in ("vedoze-vaderuve.1", "vedoze-vaderuve-export.1"):
             with open(os.path.join(SOURCE, "doc", page), encoding="utf-8") as text:
                 content = text.read()
