@@ -160,11 +160,17 @@ ParseOutcome parseExportArguments(int argc, const char* const* argv)
         if (argc < 2)
             throw Fault{"no command: use image, movie or mesh (or --help)"};
         const std::string_view command = argv[1];
-        for (int k = 1; k < argc; ++k)
+        // The first of --help and --version wins, wherever it stands.
+        for (int k = 1; k < argc; ++k) {
             if (std::strcmp(argv[k], "--help") == 0 || std::strcmp(argv[k], "-h") == 0) {
                 outcome.ok = outcome.help = true;
                 return outcome;
             }
+            if (std::strcmp(argv[k], "--version") == 0) {
+                outcome.ok = outcome.version = true;
+                return outcome;
+            }
+        }
         Parser p{argc, argv};
         if (command == "image") {
             s.kind = ExportKind::Image;
@@ -315,7 +321,7 @@ const char* usageText()
            "  vedoze-vaderuve-export image [options] -o FILE.png\n"
            "  vedoze-vaderuve-export movie [options] -o FILE.mp4 | FILE.webm | FILE.gif | DIR/\n"
            "  vedoze-vaderuve-export mesh  [options] -o FILE.ply | FILE.obj | FILE.stl | FILE.glb | FILE.gltf\n"
-           "  vedoze-vaderuve-export --help\n"
+           "  vedoze-vaderuve-export --help | --version\n"
            "\n"
            "Surface:\n"
            "  --time T               moment of the eversion, 0..1 (0; not for movies)\n"

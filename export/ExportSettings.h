@@ -57,6 +57,7 @@ constexpr int minImageSide = 16;
 struct ParseOutcome {
     bool ok = false;
     bool help = false;   // --help: print usageText and succeed
+    bool version = false;  // --version: print the name and version and succeed
     std::string error;   // one line, without the program name or newline
     ExportSettings settings;
 };

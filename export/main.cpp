@@ -5,12 +5,17 @@
 #include "export/ExportSettings.h"
 #include "export/Exporter.h"
 #include "export/PendingFile.h"
+#include "viewer/Version.h"
 
 int main(int argc, char** argv)
 {
     const ParseOutcome parsed = parseExportArguments(argc, argv);
     if (parsed.help) {
         std::fputs(usageText(), stdout);
+        return 0;
+    }
+    if (parsed.version) {
+        std::printf("vedoze-vaderuve-export %s\n", kVersion);
         return 0;
     }
     if (!parsed.ok) {

@@ -13,6 +13,8 @@ packages=(
   chromium chromium-driver python3-selenium
   # The exporter: EGL without a display, PNG, mesh formats, movies.
   libegl-dev libegl1-mesa-dev libpng-dev libassimp-dev ffmpeg
+  # The Debian package and its checks (scripts/package.sh, scripts/package_test.py).
+  dpkg-dev lintian desktop-file-utils bash-completion debootstrap
 )
 
 missing=()

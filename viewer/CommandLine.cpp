@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "viewer/AppState.h"
+#include "viewer/Version.h"
 
 namespace {
 bool is(const char* argument, const char* longName, const char* shortName)
@@ -22,6 +23,11 @@ bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, st
             std::fflush(err);
             return false;
         }
+        if (std::strcmp(argument, "--version") == 0) {
+            std::fprintf(out, "vedoze-vaderuve %s\n", kVersion);
+            std::fflush(out);
+            return false;
+        }
         if (is(argument, "--root", "-r")) {
             state.animateEversion = true;
             state.animateRotation = true;
@@ -32,7 +38,8 @@ bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, st
             state.stereo = true;
             // The next word is the distance unless it is another flag; a word
             // that is no number gives what atof gives (0).
-            if (i + 1 < argc && !is(argv[i + 1], "--root", "-r") && !is(argv[i + 1], "--help", "-h")) {
+            if (i + 1 < argc && !is(argv[i + 1], "--root", "-r") && !is(argv[i + 1], "--help", "-h") &&
+                std::strcmp(argv[i + 1], "--version") != 0) {
                 state.stereoDistance = static_cast<float>(std::atof(argv[i + 1]));
                 ++i;
             }

@@ -4,6 +4,7 @@ read back as screenshots. Standard library only."""
 
 import math
 import os
+import re
 import socket
 import subprocess
 import sys
@@ -511,6 +512,25 @@ CENTROID_TOLERANCE = 1.5
 # Relative tolerance on a disc's pixel count: the 96-sided outline and edge
 # pixels make the count a little smaller than the true circle's area.
 AREA_TOLERANCE = 0.03
+
+
+def project_version(source=None):
+    """The version in the top CMakeLists.txt's project() call, e.g. "1.0"."""
+    source = source or os.environ.get("VV_SOURCE_DIR", os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                                    "..", ".."))
+    with open(os.path.join(source, "CMakeLists.txt"), encoding="utf-8") as cmake:
+        return re.search(r"project\(\w+ VERSION ([\d.]+)", cmake.read()).group(1)
+
+
+def sanitized_build(build=None):
+    """Whether the build under test was made with sanitizers (VV_SANITIZE)."""
+    build = build or os.environ.get("VV_BUILD_DIR", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
+                                                                 "..", "build"))
+    try:
+        with open(os.path.join(build, "CMakeCache.txt"), encoding="utf-8") as cache:
+            return re.search(r"^VV_SANITIZE:\w+=(.+)$", cache.read(), re.MULTILINE) is not None
+    except OSError:
+        return False
 
 
 def run_quick(*args, timeout=10, display=":0"):

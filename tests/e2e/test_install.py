@@ -1,7 +1,8 @@
 """Installing: `cmake --install` puts the viewer, the exporter and their
-manual pages in place, the installed programs run, and the page renders without a formatter warning
-and lists the program's own menu."""
+manual pages (compressed, as Debian keeps them) in place, the installed programs run, and the page
+renders without a formatter warning and lists the program's own menu."""
 
+import gzip
 import os
 import re
 import shutil
@@ -13,8 +14,13 @@ import harness
 
 SOURCE = os.environ.get("VV_SOURCE_DIR", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 BUILD = os.environ.get("VV_BUILD_DIR", os.path.join(SOURCE, "build"))
-PAGE = os.path.join("share", "man", "man1", "vedoze-vaderuve.1")
+PAGE = os.path.join("share", "man", "man1", "vedoze-vaderuve.1.gz")
 USAGE = "\nUsage: {} [--help] [--root] [--stereo [stereo_distance]]\n\n"
+
+
+def unpack(page):
+    with gzip.open(page, "rt", encoding="utf-8") as text:
+        return text.read()
 
 
 def menu_labels():
@@ -44,7 +50,7 @@ class Install(unittest.TestCase):
         run = subprocess.run([binary, "--help"], env=dict(os.environ, DISPLAY=":4242"),
                              capture_output=True, text=True, timeout=10)
         self.assertEqual((run.returncode, run.stdout, run.stderr), (0, "", USAGE.format(binary)))
-        with open(os.path.join(self.prefix, PAGE), "rb") as installed, \
+        with gzip.open(os.path.join(self.prefix, PAGE), "rb") as installed, \
                 open(os.path.join(SOURCE, "doc", "vedoze-vaderuve.1"), "rb") as original:
             self.assertEqual(installed.read(), original.read())
 
@@ -52,11 +58,12 @@ class Install(unittest.TestCase):
     def test_page_renders_cleanly_and_lists_the_menu(self):
         page = os.path.join(self.prefix, PAGE)
         # -ww enables every warning; -z formats without output.
-        check = subprocess.run(["groff", "-man", "-ww", "-z", page], capture_output=True, text=True, timeout=30)
+        check = subprocess.run(["groff", "-man", "-ww", "-z"], input=unpack(page), capture_output=True, text=True,
+                               timeout=30)
         self.assertEqual((check.returncode, check.stderr), (0, ""))
 
         # Plain ASCII text: no bold or underline by overstriking, no escapes.
-        text = subprocess.run(["groff", "-man", "-Tascii", "-P-cbu", page], capture_output=True, text=True,
+        text = subprocess.run(["groff", "-man", "-Tascii", "-P-cbu"], input=unpack(page), capture_output=True, text=True,
                               timeout=30, check=True).stdout
         headings = re.findall(r"^([A-Z][A-Z ]+)$", text, re.MULTILINE)
         for heading in ("NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "DIAGNOSTICS"):
@@ -78,12 +85,13 @@ class Install(unittest.TestCase):
                              timeout=30)
         self.assertEqual((run.returncode, run.stderr), (0, ""))
         self.assertTrue(os.path.getsize(mesh) > 0)
-        page = os.path.join(self.prefix, "share", "man", "man1", "vedoze-vaderuve-export.1")
-        with open(page, "rb") as installed, \
+        page = os.path.join(self.prefix, "share", "man", "man1", "vedoze-vaderuve-export.1.gz")
+        with gzip.open(page, "rb") as installed, \
                 open(os.path.join(SOURCE, "doc", "vedoze-vaderuve-export.1"), "rb") as original:
             self.assertEqual(installed.read(), original.read())
         if shutil.which("groff"):
-            check = subprocess.run(["groff", "-man", "-ww", "-z", page], capture_output=True, text=True, timeout=30)
+            check = subprocess.run(["groff", "-man", "-ww", "-z"], input=unpack(page), capture_output=True, text=True,
+                                   timeout=30)
             self.assertEqual((check.returncode, check.stderr), (0, ""))
 
 

@@ -292,3 +292,27 @@ TEST(CommandLine, HelpStopsAtOnceAfterEarlierFlags)
     EXPECT_EQ(help.err, "\nUsage: ./viewer [--help] [--root] [--stereo [stereo_distance]]\n\n");
     EXPECT_EQ(help.out, "");
 }
+
+TEST(CommandLine, VersionPrintsOnStandardOutputAndStops)
+{
+    Parsed version;
+    parse(version, {"./viewer", "-r", "--version", "-s"});
+    EXPECT_FALSE(version.run);
+    EXPECT_TRUE(version.state.animateEversion);  // -r came first
+    EXPECT_FALSE(version.state.stereo);          // nothing after it is read
+    EXPECT_EQ(version.out, std::string("vedoze-vaderuve ") + VV_VERSION + "\n");
+    EXPECT_EQ(version.err, "");
+
+    // After -s it is the option, not the stereo distance.
+    Parsed stereo;
+    parse(stereo, {"vv", "-s", "--version"});
+    EXPECT_FALSE(stereo.run);
+    EXPECT_EQ(stereo.state.stereoDistance, 0.1f);
+    EXPECT_EQ(stereo.out, std::string("vedoze-vaderuve ") + VV_VERSION + "\n");
+
+    // Only the whole word counts.
+    Parsed near;
+    parse(near, {"vv", "-v", "--Version", "--version=1", "-version"});
+    EXPECT_TRUE(near.run);
+    EXPECT_EQ(near.out + near.err, "");
+}

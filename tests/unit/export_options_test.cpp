@@ -65,3 +65,24 @@ TEST(ExportOptions, FormsOfEachOption)
 
     EXPECT_TRUE(parse({"mesh", "--help"}).help);
 }
+
+TEST(ExportOptions, VersionAnywhereStopsBeforeAnyCheck)
+{
+    // Whichever of --help and --version comes first wins; nothing else,
+    // not even a bad option or a missing output, is looked at.
+    const struct {
+        std::initializer_list<const char*> words;
+        bool help, version;
+    } cases[] = {
+        {{"--version"}, false, true},
+        {{"image", "--bogus", "--version"}, false, true},
+        {{"movie", "--version", "--help"}, false, true},
+        {{"mesh", "-h", "--version"}, true, false},
+    };
+    for (const auto& c : cases) {
+        const ParseOutcome p = parse(c.words);
+        EXPECT_TRUE(p.ok) << *c.words.begin();
+        EXPECT_EQ(p.help, c.help) << *c.words.begin();
+        EXPECT_EQ(p.version, c.version) << *c.words.begin();
+    }
+}
