@@ -149,10 +149,10 @@
     ["Long press (half a second)", "the menu of all commands, at the finger; tap an entry"],
   ];
   const fingers = new Map();  // pointerId -> [clientX, clientY]
+  const touchEvents = "ontouchstart" in window;
   let touch = null;           // the gesture in progress
 
-  function midpointAndSpread() {
-    const [a, b] = Array.from(fingers.values());
+  function midpointAndSpread(a, b) {
     const box = canvas.getBoundingClientRect();
     return [(a[0] + b[0]) / 2 - box.left, (a[1] + b[1]) / 2 - box.top, Math.hypot(a[0] - b[0], a[1] - b[1])];
   }
@@ -199,7 +199,7 @@
       }, LONG_PRESS_MS);
     } else if (fingers.size === 2 && touch && touch.kind === "orbit") {
       endOrbit();
-      const [mx, my, spread] = midpointAndSpread();
+      const [mx, my, spread] = midpointAndSpread(...fingers.values());
       touch = { kind: "two", panX: Math.floor(mx), panY: Math.floor(my), spread0: spread, dolly: 0 };
     } else {
       // A third finger, or a second one after a long press: the gesture ends.
@@ -219,19 +219,33 @@
       Module._vvMouseMove(x, y, 1);
       touch.x = x;
       touch.y = y;
-    } else if (touch.kind === "two" && fingers.size === 2) {
-      const [mx, my, spread] = midpointAndSpread();
-      const px = Math.floor(mx), py = Math.floor(my);
-      if (px !== touch.panX || py !== touch.panY) {
-        dragStep([0], SHIFT, touch.panX, touch.panY, px, py);
-        touch.panX = px;
-        touch.panY = py;
-      }
-      const dolly = Math.round(spread - touch.spread0);
-      if (dolly !== touch.dolly) {
-        dragStep([0, 1], ALT, touch.dolly, 0, dolly, 0);
-        touch.dolly = dolly;
-      }
+    } else if (touch.kind === "two" && fingers.size === 2 && !touchEvents) {
+      twoFingerMove(...fingers.values());
+    }
+  }
+
+  // Touch events carry both fingers of one movement together, where pointer
+  // events come one finger at a time: half a move would pan and dolly by
+  // an amount that the other half then takes back at another distance.
+  function onTouchMove(e) {
+    if (touch && touch.kind === "two" && e.touches.length === 2) {
+      const a = e.touches[0], b = e.touches[1];
+      twoFingerMove([a.clientX, a.clientY], [b.clientX, b.clientY]);
+    }
+  }
+
+  function twoFingerMove(a, b) {
+    const [mx, my, spread] = midpointAndSpread(a, b);
+    const px = Math.floor(mx), py = Math.floor(my);
+    if (px !== touch.panX || py !== touch.panY) {
+      dragStep([0], SHIFT, touch.panX, touch.panY, px, py);
+      touch.panX = px;
+      touch.panY = py;
+    }
+    const dolly = Math.round(spread - touch.spread0);
+    if (dolly !== touch.dolly) {
+      dragStep([0, 1], ALT, touch.dolly, 0, dolly, 0);
+      touch.dolly = dolly;
     }
   }
 
@@ -755,6 +769,7 @@
       canvas.addEventListener("pointermove", onPointerMove);
       canvas.addEventListener("pointerup", onPointerUp);
       canvas.addEventListener("pointercancel", onPointerUp);
+      canvas.addEventListener("touchmove", onTouchMove, { passive: true });
       window.addEventListener("hashchange", applyFragment);
       window.addEventListener("resize", layoutCanvas);
       fillButton.addEventListener("click", toggleFill);
