@@ -13,6 +13,8 @@ packages=(
   chromium chromium-driver python3-selenium
   # The exporter: EGL without a display, PNG, mesh formats, movies.
   libegl-dev libegl1-mesa-dev libpng-dev libassimp-dev ffmpeg
+  # The view-link fuzzer (scripts/fuzz.sh): clang with libFuzzer.
+  clang libclang-rt-14-dev
 )
 
 missing=()

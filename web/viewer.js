@@ -503,6 +503,7 @@
     });
 
     const recordButton = element("button", { type: "button", textContent: "Record", id: "record" });
+    recordButton.setAttribute("aria-label", "Record");
     recordButton.setAttribute("aria-pressed", "false");
     recordButton.addEventListener("click", toggleRecording);
     const saveButton = (text, id, act) => {

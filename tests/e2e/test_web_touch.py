@@ -252,6 +252,12 @@ class Phone(unittest.TestCase):
             page.wait_for(lambda: page.js("return location.hash") == "#" + link, what="the link in the address bar")
             self.assertEqual(page.js("return history.length"), history)
             url = page.js("return location.href")
+            page.driver.execute_cdp_cmd("Browser.grantPermissions", {
+                "origin": page.site.url("").rsplit("/", 1)[0], "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+            page.driver.find_element("id", "copyLink").click()
+            page.wait_for(lambda: "Link copied" in page.status(), what="the link to be copied")
+            copied = page.driver.execute_async_script("navigator.clipboard.readText().then(arguments[0])")
+            self.assertEqual(copied, url)
             original = page.canvas_image()
             page.driver.get("about:blank")
             page.driver.get(url)
@@ -383,7 +389,7 @@ class Phone(unittest.TestCase):
         with browser.Page(phone=PHONE) as page:
             for width, height, mobile, canvas in [(320, 640, True, 320), (390, 844, True, 390),
                                                   (768, 1024, True, 768), (844, 390, True, 390),
-                                                  (1280, 800, False, 512)]:
+                                                  (1280, 800, False, 512), (2560, 1440, False, 512)]:
                 with self.subTest(width=width, height=height):
                     page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
                         "width": width, "height": height, "deviceScaleFactor": 2, "mobile": mobile})
@@ -396,6 +402,14 @@ class Phone(unittest.TestCase):
                         # Landscape: the controls beside the canvas.
                         self.assertGreater(page.js("return document.getElementById('panel').getBoundingClientRect().left"),
                                            canvas - 1)
+            # The controls fold away, and stay folded on the next visit.
+            page.driver.find_element("id", "fold").click()
+            self.assertTrue(page.js("return document.getElementById('panel').hidden"))
+            page.open()
+            self.assertTrue(page.js("return document.getElementById('panel').hidden"))
+            page.driver.find_element("id", "fold").click()
+            self.assertFalse(page.js("return document.getElementById('panel').hidden"))
+
             # The help lists the bound keys from the viewer's own tables, the
             # drags, the gestures and the version; Esc closes it.
             page.driver.find_element("id", "helpButton").click()
