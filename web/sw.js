@@ -8,7 +8,10 @@ const FILES = ["./", "index.html", "viewer.js", "vedoze-vaderuve.js", "vedoze-va
                "manifest.webmanifest", "icon-192.png", "icon-512.png"];
 
 self.addEventListener("install", (event) => {
-  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
+  // Past the HTTP cache, which may still hold the previous build's files.
+  event.waitUntil(caches.open(CACHE)
+    .then((cache) => cache.addAll(FILES.map((f) => new Request(f, { cache: "reload" }))))
+    .then(() => self.skipWaiting()));
 });
 
 self.addEventListener("activate", (event) => {

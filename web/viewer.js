@@ -414,6 +414,18 @@
     return out;
   }
 
+  // Writes to the page only what changed: the animation changes the state
+  // ten times a second, the controls hardly ever.
+  function setText(e, text) {
+    if (e.textContent !== text)
+      e.textContent = text;
+  }
+
+  function setAttribute(e, name, value) {
+    if (e.getAttribute(name) !== value)
+      e.setAttribute(name, value);
+  }
+
   function element(tag, props, children) {
     const e = document.createElement(tag);
     Object.assign(e, props || {});
@@ -429,7 +441,7 @@
     b.dataset.command = id;
     b.addEventListener("click", () => { if (running) Module._vvMenu(id); });
     if (pressed)
-      updaters.push(() => b.setAttribute("aria-pressed", pressed(state) ? "true" : "false"));
+      updaters.push(() => setAttribute(b, "aria-pressed", pressed(state) ? "true" : "false"));
     return b;
   }
 
@@ -444,7 +456,7 @@
   function readout(key, format) {
     const o = element("output");
     o.id = "value-" + key;
-    updaters.push(() => { o.textContent = format ? format(state[key]) : state[key]; });
+    updaters.push(() => setText(o, format ? format(state[key]) : state[key]));
     return o;
   }
 
@@ -465,16 +477,16 @@
     for (let i = 0; i < Module._vvMenuCount(); ++i)
       labels[Module._vvMenuId(i)] = Module.UTF8ToString(Module._vvMenuLabel(i));
 
-    const time = slider("time", "Time t", 0, 1, "any", (t) => Module._vvSetTime(t));
+    const time = slider("time", "Time t", 0, 1, 0.001, (t) => Module._vvSetTime(t));
     const timeText = element("output", { id: "value-t" });
     updaters.push(() => {
       const t = Number(state.t);
-      if (document.activeElement !== time)
+      if (document.activeElement !== time && Number(time.value) !== t)
         time.value = t;
-      timeText.textContent = "t = " + t.toFixed(4);
+      setText(timeText, "t = " + t.toFixed(4));
     });
     const play = commandButton(61, "Play", (s) => s.animation & 1);
-    updaters.push(() => { play.textContent = state.animation & 1 ? "Pause" : "Play"; });
+    updaters.push(() => setText(play, state.animation & 1 ? "Pause" : "Play"));
 
     const modes = ["Points", "Wireframe", "Strips", "Checkerboard", "Alternate rows"];
     const mode = element("select", { id: "mode", title: label(11) },
@@ -485,20 +497,22 @@
       for (let n = (Number(mode.value) - Number(state.mode) + 5) % 5; n > 0 && running; --n)
         Module._vvMenu(11);
     });
-    updaters.push(() => { mode.value = state.mode; });
+    updaters.push(() => { if (mode.value !== state.mode) mode.value = state.mode; });
 
     const alpha = slider("alpha", "Alpha", 0, 1, 0.005, (a) => Module._vvSetAlpha(a));
     const alphaRow = row("Alpha", alpha, readout("alpha", (a) => Number(a).toFixed(3)));
     updaters.push(() => {
-      alphaRow.hidden = state.blend !== "1";
-      if (document.activeElement !== alpha)
+      if (alphaRow.hidden !== (state.blend !== "1"))
+        alphaRow.hidden = state.blend !== "1";
+      if (document.activeElement !== alpha && Number(alpha.value) !== Number(state.alpha))
         alpha.value = state.alpha;
     });
     const eye = slider("eye", "Stereo distance", -0.5, 0.5, 0.002, (d) => Module._vvSetEyeDistance(d));
     const eyeRow = row("Eye distance", eye, readout("eye", (d) => Number(d).toFixed(3)));
     updaters.push(() => {
-      eyeRow.hidden = state.stereo !== "1";
-      if (document.activeElement !== eye)
+      if (eyeRow.hidden !== (state.stereo !== "1"))
+        eyeRow.hidden = state.stereo !== "1";
+      if (document.activeElement !== eye && Number(eye.value) !== Number(state.eye))
         eye.value = state.eye;
     });
 
@@ -560,7 +574,7 @@
   function speakTime() {
     liveTimer = null;
     if (running)
-      live.textContent = Module.UTF8ToString(Module._vvTimeLine());
+      setText(live, Module.UTF8ToString(Module._vvTimeLine()));
   }
 
   function stateChanged() {
