@@ -79,11 +79,18 @@ def site_size():
 
 
 def frame_rates():
+    """Frames per second with the controls shown, at each patch count, and
+    at the start-up grid with the controls folded away, for comparison."""
     rates = {}
     current = 12  # patches each way at start-up
     with browser.Page() as page:
         if page.js("return document.getElementById('panel').hidden"):
             fail("the controls are folded away")
+        page.driver.find_element("id", "fold").click()
+        page.driver.execute_script("Module._vvTimeFrames(1)")
+        ms = page.driver.execute_script("return Module._vvTimeFrames(arguments[0])", FRAMES[12])
+        rates["folded"] = 1000 * FRAMES[12] / ms
+        page.driver.find_element("id", "fold").click()
         for patches, frames in FRAMES.items():
             # F1 and F3 add a latitudinal and a longitudinal patch each.
             page.driver.execute_script(
@@ -130,8 +137,10 @@ def main():
     print()
     print("| Patches | Frames per second with the controls shown (headless Chromium, SwiftShader) |")
     print("|---|---|")
+    folded = fps.pop("folded")
     for patches, rate in fps.items():
         print(f"| {patches} × {patches} | {rate:.1f} |")
+    print(f"| 12 × 12, controls folded away | {folded:.1f} |")
     print()
     print("| Stage | WebAssembly (node), evaluations/s | Native, evaluations/s | WebAssembly / native |")
     print("|---|---|---|---|")

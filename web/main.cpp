@@ -69,6 +69,7 @@ std::string shownState;
 // Strings handed to the page stay alive until the next call.
 std::string pageText;
 std::vector<std::uint8_t> pageFile;
+constexpr double maxGlbTriangles = 4e6;
 // Drawing-buffer pixels per CSS pixel, as the page last sized the canvas.
 float pixelScale = 1;
 
@@ -367,7 +368,16 @@ EMSCRIPTEN_KEEPALIVE const char* vvVersion()
 EMSCRIPTEN_KEEPALIVE int vvMeshGlb()
 {
     SurfaceMesh& m = appState.mesh;
+    // A change not drawn yet is drawn first: the renderer uploads the grid
+    // only when it rebuilds it, so the rebuild must not happen here.
+    if (m.dirty)
+        drawFrame();
     m.prepare(appState.halfStrips);
+    // The weld and the file take about 100 bytes a triangle and a page has
+    // a few hundred megabytes at most, so larger meshes are the exporter's.
+    const double triangles = 2.0 * m.latitudinalPatches * m.longitudinalPatches * m.stripsShown * m.hemispheres;
+    if (triangles > maxGlbTriangles)
+        return 0;
     pageFile = writeGlb(weldSurface(StripGrid{m.grid, m.gridRows(), m.gridColumns()},
                                     SurfaceLayout{m.totalStrips, m.stripsShown, m.hemispheres, appState.halfStrips}));
     return static_cast<int>(pageFile.size());

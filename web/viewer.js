@@ -652,7 +652,7 @@
   function saveMesh() {
     const size = Module._vvMeshGlb();
     if (size <= 0) {
-      console.warn("the mesh is too big for one GLB file");
+      say("The mesh is too big to save from the page: use vedoze-vaderuve-export mesh.");
       return;
     }
     const start = Module._vvFileData();
