@@ -4,11 +4,11 @@
 # $VV_FUZZ_BUILD_DIR). Exits non-zero when the fuzzer finds a fault; the input
 # that caused it is left in that folder.
 #
-#   scripts/fuzz.sh [RUNS]     RUNS inputs (default 200000, about 20 s here)
+#   scripts/fuzz.sh [RUNS]     RUNS inputs (default 150000, about 20 s here)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=${1:-200000}
+runs=${1:-150000}
 if ! [[ "$runs" =~ ^[0-9]+$ ]]; then
   echo "usage: scripts/fuzz.sh [RUNS]" >&2
   exit 2

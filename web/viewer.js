@@ -385,7 +385,8 @@
   function setFill(on) {
     fillWindow = on;
     document.body.classList.toggle("fill", fillWindow);
-    fillButton.textContent = fillWindow ? "Back to 512 × 512" : "Fill window";
+    const wide = (document.documentElement.clientWidth || window.innerWidth) >= WIDE;
+    fillButton.textContent = !fillWindow ? "Fill window" : wide ? "Back to 512 × 512" : "Back to the page";
     layoutCanvas();
   }
 
@@ -672,21 +673,36 @@
       say("This browser cannot record the canvas.");
       return;
     }
-    const type = ["video/webm;codecs=vp9", "video/webm;codecs=vp8", "video/webm"]
+    // VP8 first: it encodes several times faster than VP9 in software, which
+    // a phone recording its own canvas needs.
+    const type = ["video/webm;codecs=vp8", "video/webm;codecs=vp9", "video/webm"]
       .find((t) => MediaRecorder.isTypeSupported(t));
     const chunks = [];
+    let bytes = 0;
     const name = fileStem() + ".webm";
     recorder = new MediaRecorder(canvas.captureStream(30), type ? { mimeType: type } : {});
-    recorder.addEventListener("dataavailable", (e) => { if (e.data.size) chunks.push(e.data); });
+    recorder.addEventListener("dataavailable", (e) => {
+      if (!e.data.size)
+        return;
+      chunks.push(e.data);
+      bytes += e.data.size;
+      say(`Recording, ${(bytes / 1000).toFixed(1)} kB so far. Press Record again to stop.`);
+    });
     recorder.addEventListener("stop", () => {
       recorder = null;
       button.setAttribute("aria-pressed", "false");
       button.textContent = "Record";
+      if (!chunks.length) {
+        say("Nothing was recorded: the canvas gave no frame before the stop.");
+        return;
+      }
       download(new Blob(chunks, { type: "video/webm" }), name);
+      say(`Saved ${name}.`);
     });
     recorder.start(250);
     button.setAttribute("aria-pressed", "true");
     button.textContent = "● Record";
+    say("Recording. Press Record again to stop.");
   }
 
   // ---- help ---------------------------------------------------------------

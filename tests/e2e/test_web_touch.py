@@ -300,9 +300,18 @@ class Phone(unittest.TestCase):
                 page.js("Module._vvApplyLinkText('t=0.375&lat=14&lon=10')")
 
                 def saved(name, timeout=30):
+                    """The download, once whole: present, no partial file
+                    beside it, and the same size on two looks in a row."""
                     path = os.path.join(downloads, name)
-                    page.wait_for(lambda: os.path.exists(path) and os.path.getsize(path) > 0, timeout=timeout,
-                                  what=f"the download {name}")
+                    sizes = []
+
+                    def whole():
+                        if not os.path.exists(path) or any(n.endswith(".crdownload") for n in os.listdir(downloads)):
+                            return False
+                        sizes.append(os.path.getsize(path))
+                        return len(sizes) >= 2 and sizes[-1] == sizes[-2] > 0
+
+                    page.wait_for(whole, timeout=timeout, what=f"the download {name}")
                     return path
 
                 shown = frame(page)
@@ -331,16 +340,23 @@ class Phone(unittest.TestCase):
                 page.js("Module._vvMenu(61)")  # something to film
                 start = page.frame_count()
                 page.wait_for(lambda: page.frame_count() >= start + 10, timeout=30, what="ten frames")
+                # The encoder has handed over its first data.
+                page.wait_for(lambda: "kB so far" in page.status(), timeout=60, what="recorded data")
                 record.click()
-                movie = saved("eversion-t0.3750.webm") if os.path.exists(os.path.join(downloads, "eversion-t0.3750.webm")) \
-                    else None
-                if movie is None:
-                    page.wait_for(lambda: any(n.endswith(".webm") for n in os.listdir(downloads)), what="the movie")
-                    movie = next(os.path.join(downloads, n) for n in os.listdir(downloads) if n.endswith(".webm"))
-                # The recorder's last chunk may still be on its way to the disk.
-                page.wait_for(lambda: not any(n.endswith(".crdownload") for n in os.listdir(downloads)), what="the movie")
-                probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height",
-                                        "-of", "csv=p=0", movie], capture_output=True, text=True, timeout=30)
+                page.wait_for(lambda: "Saved eversion-t0.3750.webm" in page.status(), what="the movie saved")
+                movie = saved("eversion-t0.3750.webm")
+                probe = None
+
+                def probed():
+                    nonlocal probe
+                    probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height",
+                                            "-of", "csv=p=0", movie], capture_output=True, text=True, timeout=30)
+                    return probe.returncode == 0
+
+                try:
+                    page.wait_for(probed, timeout=20, what="a readable movie")
+                except AssertionError:
+                    pass  # the assertion below says why
                 self.assertIn("1170,1170", probe.stdout, probe.stderr)
                 self.assertClean(page)
         finally:
