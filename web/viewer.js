@@ -254,11 +254,15 @@
       return;
     fingers.delete(e.pointerId);
     if (touch && touch.kind === "orbit") {
-      const [x, y] = canvasPoint(e);
-      if (x !== touch.x || y !== touch.y)
-        Module._vvMouseMove(x, y, 1);
-      touch.x = x;
-      touch.y = y;
+      // A cancelled touch has no trustworthy position: the drag ends where
+      // it last was.
+      if (e.type === "pointerup") {
+        const [x, y] = canvasPoint(e);
+        if (x !== touch.x || y !== touch.y)
+          Module._vvMouseMove(x, y, 1);
+        touch.x = x;
+        touch.y = y;
+      }
       endOrbit();
       touch = { kind: "idle" };
     } else if (touch && touch.kind === "two") {
