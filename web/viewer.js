@@ -56,13 +56,9 @@
   }
 
   function onKeyDown(e) {
-    if (!help.hidden) {
-      if (e.key === "Escape") {
-        closeHelp();
-        e.preventDefault();
-      }
+    // The help is a modal dialog: it handles its own keys (Esc closes it).
+    if (help.open)
       return;
-    }
     if (!running || ownKeys(e.target))
       return;
     if (menu.style.display === "block") {
@@ -725,16 +721,13 @@
     fillTable("helpKeys", tableLines(Module.UTF8ToString(Module._vvKeyHelp())));
     fillTable("helpDrags", tableLines(Module.UTF8ToString(Module._vvDragHelp())));
     fillTable("helpTouch", touchGestures);
+    // A modal dialog keeps the focus inside, closes with Esc and gives the
+    // focus back to the Help button.
     helpButton.addEventListener("click", () => {
-      help.hidden = false;
+      help.showModal();
       document.getElementById("helpClose").focus();
     });
-    document.getElementById("helpClose").addEventListener("click", closeHelp);
-  }
-
-  function closeHelp() {
-    help.hidden = true;
-    helpButton.focus();
+    document.getElementById("helpClose").addEventListener("click", () => help.close());
   }
 
   // ---- folding, full screen, lost context -----------------------------------

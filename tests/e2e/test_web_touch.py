@@ -436,7 +436,8 @@ class Phone(unittest.TestCase):
             self.assertEqual(page.js("return document.querySelectorAll('#helpTouch tr').length"), 4)
             self.assertRegex(page.js("return document.getElementById('helpVersion').textContent"), r"\d+\.\d+")
             page.keys(Keys.ESCAPE, delay=0)
-            page.wait_for(lambda: page.js("return document.getElementById('help').hidden"), what="the help to close")
+            page.wait_for(lambda: not page.js("return document.getElementById('help').open"), what="the help to close")
+            self.assertEqual(page.js("return document.activeElement.id"), "helpButton")
             self.assertIn("Running", page.status())
             self.assertClean(page)
 
