@@ -291,6 +291,14 @@ class Phone(unittest.TestCase):
             self.assertEqual(link_fields(page)["mode"], "0")
             self.assertEqual(link_fields(page)["t"], "0.25")
 
+            # A broken escape in the query string (the command line) once
+            # stopped the page before the viewer started; now the word is
+            # taken as written, and the viewer ignores it as the desktop does.
+            page.driver.get("about:blank")
+            page.open("?%zz&--stereo")
+            self.assertEqual(link_fields(page)["stereo"], "1")
+            self.assertClean(page)
+
     # -- saving ------------------------------------------------------------
     def test_saved_picture_mesh_and_movie(self):
         downloads = tempfile.mkdtemp(prefix="vv-downloads-")
