@@ -15,6 +15,8 @@ packages=(
   libegl-dev libegl1-mesa-dev libpng-dev libassimp-dev ffmpeg
   # The Debian package and its checks (scripts/package.sh, scripts/package_test.py).
   dpkg-dev lintian desktop-file-utils bash-completion debootstrap
+  # The view-link fuzzer (scripts/fuzz.sh): clang with libFuzzer.
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Builds the viewer for web browsers into build-web/ (or $VV_WEB_BUILD_DIR):
-# a static site of index.html, viewer.js, vedoze-vaderuve.js and
-# vedoze-vaderuve.wasm. Installs Debian's emscripten first when it is missing.
+# Builds the viewer for web browsers in build-web/ (or $VV_WEB_BUILD_DIR,
+# CMake's build tree) and writes the deployable site, its own files and
+# nothing else, into site/ (or $VV_SITE_DIR): index.html, viewer.js,
+# vedoze-vaderuve.js, vedoze-vaderuve.wasm, the manifest, two icons and the
+# service worker, whose cache name is derived from the other files so that a
+# new build replaces the old offline copy. Installs Debian's emscripten first
+# when it is missing.
 #
-#   scripts/web.sh              build only
+#   scripts/web.sh              build the site
 #   scripts/web.sh serve [PORT] build, then serve the site on 127.0.0.1:PORT
 #                               (8000 by default) until interrupted
 set -euo pipefail
@@ -42,7 +46,19 @@ build_dir=${VV_WEB_BUILD_DIR:-build-web}
 emcmake cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build "$build_dir" -j "$(nproc)"
 
+site_dir=${VV_SITE_DIR:-site}
+files=(index.html viewer.js vedoze-vaderuve.js vedoze-vaderuve.wasm manifest.webmanifest icon-192.png icon-512.png)
+mkdir -p "$site_dir"
+for f in "${files[@]}"; do
+  cp "$build_dir/$f" "$site_dir/$f.tmp"
+  mv -f "$site_dir/$f.tmp" "$site_dir/$f"
+done
+build_id=$(cd "$site_dir" && cat "${files[@]}" | sha256sum | cut -c1-16)
+sed "s/@BUILD@/$build_id/" "$build_dir/sw.js" > "$site_dir/sw.js.tmp"
+mv -f "$site_dir/sw.js.tmp" "$site_dir/sw.js"
+echo "Site written to $site_dir/ (build $build_id)"
+
 if [ "$mode" = serve ]; then
-  echo "Serving $build_dir at http://127.0.0.1:$port/ (Ctrl-C stops)"
-  exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$build_dir"
+  echo "Serving $site_dir at http://127.0.0.1:$port/ (Ctrl-C stops)"
+  exec python3 -m http.server "$port" --bind 127.0.0.1 --directory "$site_dir"
 fi

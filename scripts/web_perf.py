@@ -1,12 +1,16 @@
 #!/usr/bin/python3
-"""Speed of the browser build, for the README: frames per second of the page
-in headless Chromium (SwiftShader) at 12 x 12 and 128 x 128 patches, and stage
-evaluations per second of the WebAssembly build under node against the native
-benchmark. Needs build/ (native, with benchmarks) and build-web/; prints a
-Markdown table.
+"""Speed and size of the browser build, for the README: the time from
+navigation to the first drawn frame (a cold load, and a load from the offline
+copy with the server stopped), the site's size gzipped (without the icons),
+frames per second of the page with its controls shown in headless Chromium
+(SwiftShader) at 12 x 12 and 128 x 128 patches, and stage evaluations per
+second of the WebAssembly build under node against the native benchmark.
+Needs build/ (native, with benchmarks), build-web/ and the site (scripts/web.sh);
+prints Markdown tables.
 
     scripts/web_perf.py"""
 
+import gzip
 import json
 import os
 import subprocess
@@ -17,7 +21,9 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import browser  # noqa: E402
 
 NATIVE_BENCH = os.path.join(ROOT, os.environ.get("VV_BUILD_DIR", "build"), "bench", "eversion_stages_bench")
-STAGE_RATE = os.path.join(browser.SITE_DIR, "tools", "stage_rate.js")
+STAGE_RATE = os.path.join(ROOT, os.environ.get("VV_WEB_BUILD_DIR", "build-web"), "tools", "stage_rate.js")
+ICONS = ("icon-192.png", "icon-512.png")
+LOADS = 5
 FRAMES = {12: 60, 128: 10}
 
 
@@ -26,10 +32,65 @@ def fail(message):
     sys.exit(1)
 
 
+def first_frames():
+    """Median milliseconds from navigation to the first frame: a cold load in
+    a browser just started (its GPU process starting with the page), a cold
+    load from a server on another port (nothing of it cached) in a browser
+    already running, and a load of that from the service worker's cache with
+    the server gone and the HTTP cache off."""
+    fresh, cold, cached = [], [], []
+    for _ in range(LOADS):
+        first = browser.Site().__enter__()
+        second = browser.Site().__enter__()
+        try:
+            with browser.Page(site=first) as page:
+                fresh.append(page.js("return window.vvFirstFrameMs"))
+                page.site = second
+                page.driver.get("about:blank")
+                page.open()
+                cold.append(page.js("return window.vvFirstFrameMs"))
+                page.wait_for(lambda: page.js("return !!navigator.serviceWorker.controller"), timeout=30,
+                              what="the service worker")
+                page.wait_for(lambda: page.js("""return window.vvCached === true ||
+                    (caches.keys().then(k => window.vvCached = k.length > 0), false)"""), what="the cache")
+                second.__exit__(None, None, None)
+                second = None
+                page.driver.execute_cdp_cmd("Network.enable", {})
+                page.driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
+                page.driver.get("about:blank")
+                page.open()
+                cached.append(page.js("return window.vvFirstFrameMs"))
+        finally:
+            first.__exit__(None, None, None)
+            if second:
+                second.__exit__(None, None, None)
+    return [sorted(x)[len(x) // 2] for x in (fresh, cold, cached)]
+
+
+def site_size():
+    """Bytes of the site's files gzipped one by one at level 9, icons apart."""
+    total = 0
+    for name in sorted(os.listdir(browser.SITE_DIR)):
+        if name in ICONS:
+            continue
+        with open(os.path.join(browser.SITE_DIR, name), "rb") as f:
+            total += len(gzip.compress(f.read(), 9))
+    return total
+
+
 def frame_rates():
+    """Frames per second with the controls shown, at each patch count, and
+    at the start-up grid with the controls folded away, for comparison."""
     rates = {}
     current = 12  # patches each way at start-up
     with browser.Page() as page:
+        if page.js("return document.getElementById('panel').hidden"):
+            fail("the controls are folded away")
+        page.driver.find_element("id", "fold").click()
+        page.driver.execute_script("Module._vvTimeFrames(1)")
+        ms = page.driver.execute_script("return Module._vvTimeFrames(arguments[0])", FRAMES[12])
+        rates["folded"] = 1000 * FRAMES[12] / ms
+        page.driver.find_element("id", "fold").click()
         for patches, frames in FRAMES.items():
             # F1 and F3 add a latitudinal and a longitudinal patch each.
             page.driver.execute_script(
@@ -63,12 +124,23 @@ def main():
     for path in (NATIVE_BENCH, STAGE_RATE, os.path.join(browser.SITE_DIR, "index.html")):
         if not os.path.exists(path):
             fail(f"{path} is missing: build with scripts/setup.sh and scripts/web.sh first")
+    fresh, cold, cached = first_frames()
+    size = site_size()
     fps = frame_rates()
     wasm, native = wasm_rates(), native_rates()
-    print("| Patches | Frames per second (headless Chromium, SwiftShader) |")
+    print("| Measure | Value |")
     print("|---|---|")
+    print(f"| navigation to first frame, cold, browser just started (median of {LOADS}) | {fresh:.0f} ms |")
+    print(f"| navigation to first frame, cold, browser running (median of {LOADS}) | {cold:.0f} ms |")
+    print(f"| navigation to first frame, offline copy, server stopped (median of {LOADS}) | {cached:.0f} ms |")
+    print(f"| site gzipped, without icons | {size / 1000:.0f} KB |")
+    print()
+    print("| Patches | Frames per second with the controls shown (headless Chromium, SwiftShader) |")
+    print("|---|---|")
+    folded = fps.pop("folded")
     for patches, rate in fps.items():
         print(f"| {patches} × {patches} | {rate:.1f} |")
+    print(f"| 12 × 12, controls folded away | {folded:.1f} |")
     print()
     print("| Stage | WebAssembly (node), evaluations/s | Native, evaluations/s | WebAssembly / native |")
     print("|---|---|---|---|")

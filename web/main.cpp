@@ -11,13 +11,23 @@
 #include <emscripten/html5.h>
 #include <GLES3/gl3.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "camera/Camera.h"
+#include "export/WeldedMesh.h"
 #include "viewer/AppState.h"
 #include "viewer/CommandLine.h"
 #include "viewer/Commands.h"
+#include "viewer/HeadsUp.h"
+#include "viewer/InputHelp.h"
 #include "viewer/Interaction.h"
+#include "viewer/Version.h"
+#include "viewer/ViewLink.h"
+#include "web/Glb.h"
 #include "web/WebRenderer.h"
 
 // Calls into the page's script (viewer.js), when it has the hook.
@@ -26,10 +36,40 @@ EM_JS(void, pageStopped, (const char* reason), {
         Module.viewerStopped(UTF8ToString(reason));
 });
 
+// A repaired link is a warning, not an error: the page goes on.
+EM_JS(void, consoleWarn, (const char* text), { console.warn(UTF8ToString(text)); });
+
+// The page refreshes its controls and its link when the state they show has
+// changed, not on every frame.
+EM_JS(void, pageStateChanged, (), {
+    if (Module.viewerStateChanged)
+        Module.viewerStateChanged();
+});
+
+EM_JS(void, pageFirstFrame, (), {
+    if (Module.viewerFirstFrame)
+        Module.viewerFirstFrame();
+});
+
+EM_JS(void, pageContext, (int lost), {
+    if (Module.viewerContext)
+        Module.viewerContext(lost);
+});
+
 namespace {
 WebRenderer renderer;
 bool framePending = false;
 bool stopped = false;
+// The GPU took the context away; nothing is drawn until it comes back.
+bool contextLost = false;
+bool firstFrameDrawn = false;
+int framesDrawn = 0;
+// What the page's controls last showed: the link and the animation bits.
+std::string shownState;
+// Strings handed to the page stay alive until the next call.
+std::string pageText;
+std::vector<std::uint8_t> pageFile;
+constexpr double maxGlbTriangles = 4e6;
 // Drawing-buffer pixels per CSS pixel, as the page last sized the canvas.
 float pixelScale = 1;
 
@@ -39,9 +79,32 @@ void report(const char* format, int value)
     std::fflush(stdout);
 }
 
+int animationBits()
+{
+    return (appState.animateEversion ? 1 : 0) | (appState.animateRotation ? 2 : 0);
+}
+
+void notifyStateChange()
+{
+    std::string state = encodeViewLink(captureView(appState));
+    state += static_cast<char>('0' + animationBits());
+    if (state == shownState)
+        return;
+    shownState = std::move(state);
+    pageStateChanged();
+}
+
 void drawFrame()
 {
+    if (contextLost)
+        return;
     renderer.render(appState, pixelScale);
+    ++framesDrawn;
+    if (!firstFrameDrawn) {
+        firstFrameDrawn = true;
+        pageFirstFrame();
+    }
+    notifyStateChange();
 }
 
 EM_BOOL onAnimationFrame(double, void*)
@@ -104,6 +167,37 @@ void runMenuCommand(int id)
     }
     if (result.redraw)
         postRedisplay();
+    notifyStateChange();
+}
+
+void relayout()
+{
+    EM_ASM(if (Module.layoutCanvas) Module.layoutCanvas(););
+    reshapeViews(appState, appState.savedWindowWidth, appState.savedWindowHeight);
+}
+
+EM_BOOL onContextLost(int, const void*, void*)
+{
+    contextLost = true;
+    pageContext(1);
+    return EM_TRUE;  // prevents the default, so that the browser may restore it
+}
+
+EM_BOOL onContextRestored(int, const void*, void*)
+{
+    // Every GL object died with the old context: start from empty ones and
+    // upload the surface again.
+    renderer = WebRenderer{};
+    if (!renderer.init()) {
+        stop("Stopped: the graphics context came back unusable. Reload the page.");
+        return EM_TRUE;
+    }
+    contextLost = false;
+    appState.mesh.freeGrid();
+    appState.mesh.dirty = true;
+    pageContext(0);
+    postRedisplay();
+    return EM_TRUE;
 }
 }
 
@@ -172,6 +266,133 @@ EMSCRIPTEN_KEEPALIVE void vvResize(int width, int height, int pixelWidth)
     postRedisplay();
 }
 
+// For tests and measurements: frames drawn so far, and whether one is
+// requested and not yet drawn.
+EMSCRIPTEN_KEEPALIVE int vvFramesDrawn()
+{
+    return framesDrawn;
+}
+
+EMSCRIPTEN_KEEPALIVE int vvFramePending()
+{
+    return framePending ? 1 : 0;
+}
+
+// The whole view as the link's fragment (without '#').
+EMSCRIPTEN_KEEPALIVE const char* vvViewLink()
+{
+    pageText = encodeViewLink(captureView(appState));
+    return pageText.c_str();
+}
+
+// Sets the view from a link's fragment, repairing what is broken with one
+// console warning; the rest of the state stays.
+EMSCRIPTEN_KEEPALIVE void vvApplyLink(const char* fragment)
+{
+    if (stopped || !fragment)
+        return;
+    std::string warning;
+    const ViewLink view = decodeViewLink(fragment, captureView(appState), warning);
+    if (!warning.empty())
+        consoleWarn(warning.c_str());
+    const bool stereoBefore = appState.stereo;
+    applyView(view, appState);
+    if (appState.stereo != stereoBefore)
+        relayout();
+    postRedisplay();
+    notifyStateChange();
+}
+
+// Eversion animation 1, camera rotation 2.
+EMSCRIPTEN_KEEPALIVE int vvAnimation()
+{
+    return animationBits();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vvTimeLine()
+{
+    char line[headsUpLineSize];
+    formatTimeLine(appState, line, sizeof line);
+    pageText = line;
+    return pageText.c_str();
+}
+
+// The sliders: time, blending intensity and eye separation, each within the
+// range its drag keeps (the eye separation within the slider's).
+EMSCRIPTEN_KEEPALIVE void vvSetTime(double t)
+{
+    if (stopped || !std::isfinite(t))
+        return;
+    appState.mesh.freeGrid();
+    appState.mesh.t = std::clamp(t, 0.0, 1.0);
+    appState.mesh.dirty = true;
+    postRedisplay();
+}
+
+EMSCRIPTEN_KEEPALIVE void vvSetAlpha(double alpha)
+{
+    if (stopped || !std::isfinite(alpha))
+        return;
+    appState.alpha = static_cast<float>(std::clamp(alpha, 0.0, 1.0));
+    postRedisplay();
+}
+
+EMSCRIPTEN_KEEPALIVE void vvSetEyeDistance(double distance)
+{
+    if (stopped || !std::isfinite(distance))
+        return;
+    appState.stereoDistance = static_cast<float>(std::clamp(distance, -1.0, 1.0));
+    postRedisplay();
+}
+
+// The help's tables: keys with their commands' labels, then the drags.
+EMSCRIPTEN_KEEPALIVE const char* vvKeyHelp()
+{
+    pageText = describeKeys();
+    return pageText.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vvDragHelp()
+{
+    pageText = describeDrags();
+    return pageText.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* vvVersion()
+{
+    return kVersion;
+}
+
+// The shown surface, welded as the exporter welds it, as a GLB file; returns
+// its size (0 when it cannot be made) and leaves the bytes at vvFileData().
+EMSCRIPTEN_KEEPALIVE int vvMeshGlb()
+{
+    SurfaceMesh& m = appState.mesh;
+    // A change not drawn yet is drawn first: the renderer uploads the grid
+    // only when it rebuilds it, so the rebuild must not happen here.
+    if (m.dirty)
+        drawFrame();
+    m.prepare(appState.halfStrips);
+    // The weld and the file take about 100 bytes a triangle and a page has
+    // a few hundred megabytes at most, so larger meshes are the exporter's.
+    const double triangles = 2.0 * m.latitudinalPatches * m.longitudinalPatches * m.stripsShown * m.hemispheres;
+    if (triangles > maxGlbTriangles)
+        return 0;
+    pageFile = writeGlb(weldSurface(StripGrid{m.grid, m.gridRows(), m.gridColumns()},
+                                    SurfaceLayout{m.totalStrips, m.stripsShown, m.hemispheres, appState.halfStrips}));
+    return static_cast<int>(pageFile.size());
+}
+
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* vvFileData()
+{
+    return pageFile.data();
+}
+
+EMSCRIPTEN_KEEPALIVE void vvFreeFile()
+{
+    std::vector<std::uint8_t>().swap(pageFile);
+}
+
 EMSCRIPTEN_KEEPALIVE int vvStereo()
 {
     return appState.stereo ? 1 : 0;
@@ -199,7 +420,7 @@ EMSCRIPTEN_KEEPALIVE double vvTimeFrames(int count)
 {
     unsigned char pixel[4];
     const double start = emscripten_get_now();
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !contextLost; ++i) {
         drawFrame();
         glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
     }
@@ -235,6 +456,8 @@ int main(int argc, char** argv)
     const int width = appState.stereo ? 1024 : 512;
     const int height = 512;
     appState.camera = new Camera(width, height, 2.0f, Vector3(0, 0, 0, 1));
+    emscripten_set_webglcontextlost_callback("#canvas", nullptr, EM_FALSE, onContextLost);
+    emscripten_set_webglcontextrestored_callback("#canvas", nullptr, EM_FALSE, onContextRestored);
     startTimerIfNeeded();
     // The page builds its menu, sizes the canvas (calling vvResize) and
     // starts listening for input.

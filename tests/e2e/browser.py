@@ -1,4 +1,4 @@
-"""Drives the browser build as a user would: the static site in build-web/
+"""Drives the browser build as a user would: the static site in site/
 served on a free loopback port, Debian's headless Chromium (WebGL 2 on
 SwiftShader) driven through selenium, keys and mouse sent as real input
 events, the canvas read back as a harness.Image, and the browser console
@@ -14,7 +14,7 @@ import time
 import harness
 
 SOURCE_DIR = os.environ.get("VV_SOURCE_DIR", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-SITE_DIR = os.environ.get("VV_WEB_DIR", os.path.join(SOURCE_DIR, "build-web"))
+SITE_DIR = os.environ.get("VV_SITE_DIR", os.path.join(SOURCE_DIR, "site"))
 CHROMEDRIVER = "/usr/bin/chromedriver"
 CHROMIUM_FLAGS = ("--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
                   "--window-size=1200,900")
@@ -55,17 +55,25 @@ class Site:
 class Page:
     """One browser with the viewer page loaded and running."""
 
-    def __init__(self, query=""):
+    def __init__(self, query="", phone=None, site=None):
+        """`phone` = (width, height, pixel ratio) emulates a touch screen of
+        that size; `site` shares a running Site (the caller stops it)."""
         self.query = query
+        self.phone = phone
+        self.shared_site = site
         self.console = []
 
     def __enter__(self):
         from selenium import webdriver
         from selenium.webdriver.chrome.service import Service
-        self.site = Site().__enter__()
+        self.site = self.shared_site or Site().__enter__()
         options = webdriver.ChromeOptions()
         for flag in CHROMIUM_FLAGS:
             options.add_argument(flag)
+        if self.phone:
+            width, height, ratio = self.phone
+            options.add_experimental_option("mobileEmulation", {"deviceMetrics": {
+                "width": width, "height": height, "pixelRatio": ratio, "touch": True}})
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
         try:
             # Headless Chromium needs no X server, and a stale DISPLAY (one
@@ -73,19 +81,33 @@ class Page:
             env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
             self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER, env=env), options=options)
         except BaseException:
-            self.site.__exit__(None, None, None)
+            if not self.shared_site:
+                self.site.__exit__(None, None, None)
             raise
-        self.driver.get(self.site.url(self.query))
+        try:
+            self.open(self.query)
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def open(self, query="", wait_drawn=False):
+        """Navigates to the page and waits until the viewer runs and has
+        drawn its first frame."""
+        self.driver.get(self.site.url(query))
         self.wait_for(lambda: "Running" in self.status() or "Stopped" in self.status(), what="the viewer to start")
+        if "Running" in self.status():
+            self.wait_for(lambda: self.driver.execute_script("return window.vvFirstFrameMs !== undefined"),
+                          what="the first frame")
         self.canvas = self.driver.find_element("id", "canvas")
         self.sync()
-        return self
 
     def __exit__(self, *exc):
         try:
             self.driver.quit()
         finally:
-            self.site.__exit__(*exc)
+            if not self.shared_site:
+                self.site.__exit__(*exc)
 
     # -- what the page shows ---------------------------------------------
     def status(self):
@@ -116,6 +138,40 @@ class Page:
         ppm = subprocess.run(["convert", "png:-", "ppm:-"], input=png, capture_output=True, check=True,
                              timeout=30).stdout
         return harness.parse_ppm(ppm)
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def frame_count(self):
+        """Frames drawn so far (the page counts them for its tests)."""
+        return self.js("return Module._vvFramesDrawn()")
+
+    def wait_drawn(self, after, what="a new frame"):
+        """Waits until a frame after the count `after` has been drawn and no
+        other is pending: the canvas then holds the state's frame."""
+        self.wait_for(lambda: self.frame_count() > after, what=what)
+        self.wait_idle()
+
+    def wait_idle(self):
+        """Waits until no frame is requested: every input so far is drawn."""
+        self.wait_for(lambda: not self.js("return Module._vvFramePending()"), what="the pending frame")
+
+    # -- touch and mouse through the DevTools protocol ---------------------
+    def touch(self, kind, points):
+        """kind: touchStart, touchMove, touchEnd; points: [(x, y), ...] in
+        CSS px of the viewport, finger k with id k."""
+        self.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {
+            "type": kind, "touchPoints": [{"x": x, "y": y, "id": k} for k, (x, y) in enumerate(points)]})
+
+    def canvas_origin(self):
+        box = self.js("const b = document.getElementById('canvas').getBoundingClientRect(); return [b.left, b.top]")
+        return box[0], box[1]
+
+    def mouse(self, kind, x, y, button="left", buttons=1, modifiers=0):
+        """kind: mousePressed, mouseMoved, mouseReleased at viewport (x, y)."""
+        self.driver.execute_cdp_cmd("Input.dispatchMouseEvent", {
+            "type": kind, "x": x, "y": y, "button": button, "buttons": buttons, "modifiers": modifiers,
+            "clickCount": 1 if kind != "mouseMoved" else 0})
 
     def wait_for(self, condition, timeout=15, what="condition"):
         deadline = time.time() + timeout
