@@ -16,17 +16,8 @@ cd "$(dirname "$0")/.."
 site_dir=${VV_SITE_DIR:-site}
 staging=$(mktemp -d)
 trap 'rm -rf "$staging" "$archive.part"' EXIT
-if [ -d "$site_dir" ]; then
-  cp -a "$site_dir"/. "$staging"/
-else
-  # Temporary: until scripts/web.sh writes a site folder of its own, the
-  # site is these four files of the web build folder.
-  web_build=${VV_WEB_BUILD_DIR:-build-web}
-  for file in index.html viewer.js vedoze-vaderuve.js vedoze-vaderuve.wasm; do
-    [ -f "$web_build/$file" ] || { echo "site_archive.sh: no $web_build/$file: run scripts/web.sh" >&2; exit 1; }
-    cp "$web_build/$file" "$staging"/
-  done
-fi
+[ -d "$site_dir" ] || { echo "site_archive.sh: no site in $site_dir: run scripts/web.sh" >&2; exit 1; }
+cp -a "$site_dir"/. "$staging"/
 
 # Readable by everyone, writable by the owner only, nothing executable.
 find "$staging" -type d -exec chmod 0755 {} +

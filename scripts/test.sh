@@ -80,6 +80,14 @@ if [ "${VV_SANITIZER_STAGE:-1}" != 0 ]; then
   fi
 fi
 
+# A short fuzzing run of the view-link decoder, which reads whatever a link
+# carries; it counts as one test.
+if [ "${VV_FUZZ_STAGE:-1}" != 0 ]; then
+  echo "== Fuzzing the view-link decoder"
+  total=$((total + 1))
+  scripts/fuzz.sh || failed=$((failed + 1))
+fi
+
 # As ctest words it: the share passed, rounded down, and never 100% with a failure.
 passed=$((total - failed))
 percent=100
