@@ -1,12 +1,16 @@
 #pragma once
-// The command line: --help/-h, --root/-r, --stereo/-s [distance]. Arguments
-// are whole, case-sensitive words read left to right; anything else is
-// ignored without a message.
+// The command line: --help/-h, --root/-r, --stereo/-s [distance], and the
+// origin look's options (see parseLookOption in OriginLook.h). Arguments are
+// whole, case-sensitive words read left to right; unknown words are ignored
+// without a message.
 #include <cstdio>
 
 struct AppState;
 
 // Applies the arguments to `state`. Returns false when the usage text was
 // written to `err` and the program should exit with status 0 at once.
-// Writes "Using stereo distance of ..." to `out` when stereo is chosen.
-bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, std::FILE* err);
+// Writes "Using stereo distance of ..." to `out` when stereo is chosen. A bad
+// value of an origin-look option writes one line to `err`, sets *badValue
+// (when given) and stops reading; the desktop then exits with status 2.
+bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, std::FILE* err,
+                      bool* badValue = nullptr);
