@@ -14,7 +14,7 @@ import harness
 SOURCE = os.environ.get("VV_SOURCE_DIR", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 BUILD = os.environ.get("VV_BUILD_DIR", os.path.join(SOURCE, "build"))
 PAGE = os.path.join("share", "man", "man1", "vedoze-vaderuve.1")
-USAGE = "\nUsage: {} [--help] [--root] [--stereo [stereo_distance]]\n\n"
+USAGE = "\nUsage: {} [--help] [--root] [--stereo [stereo_distance]]\n\n" + harness.LOOK_USAGE.replace("{", "{{").replace("}", "}}")
 
 
 def menu_labels():
