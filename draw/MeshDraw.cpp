@@ -93,12 +93,7 @@ void drawSurface(SurfaceMesh& mesh, int displayMode, bool halfStrips, bool textu
     std::vector<float> us, vs;
     GridParameters parameters;
     if (textured) {
-        // The nominal parameters of the sampler's rows and columns.
-        const double vMax = halfStrips ? 0.5 : 1.0;
-        for (int r = 0; r <= rows; ++r)
-            us.push_back(static_cast<float>(static_cast<double>(r) / rows));
-        for (int j = 0; j <= columns; ++j)
-            vs.push_back(static_cast<float>(vMax * j / columns));
+        gridParameters(rows + 1, columns + 1, halfStrips, us, vs);
         parameters = {us.data(), vs.data()};
     }
 

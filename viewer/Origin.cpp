@@ -11,6 +11,17 @@ double wrapLongitude(double degrees)
     return w >= 180 ? w - 360 : w;
 }
 
+void gridParameters(int rows, int columns, bool halfStrips, std::vector<float>& us, std::vector<float>& vs)
+{
+    const double vMax = halfStrips ? 0.5 : 1.0;
+    us.resize(static_cast<size_t>(rows));
+    vs.resize(static_cast<size_t>(columns));
+    for (int r = 0; r < rows; ++r)
+        us[r] = static_cast<float>(static_cast<double>(r) / (rows - 1));
+    for (int j = 0; j < columns; ++j)
+        vs[j] = static_cast<float>(vMax * j / (columns - 1));
+}
+
 Origin gridOrigin(double u, double v, int hemisphere, int strip, int totalStrips)
 {
     const double n = totalStrips;

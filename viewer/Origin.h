@@ -15,6 +15,7 @@
 // only narrowing its range). Both are affine in (u, v), so one equirectangular
 // texture addressed through each copy's own affine transform colours the
 // whole surface. Pure arithmetic in double; no state.
+#include <vector>
 
 struct Origin {
     double latitude = 0;   // degrees, -90 .. 90
@@ -51,6 +52,12 @@ void turnIntoCopy(const double local[3], int hemisphere, int strip, int totalStr
 // The surface point at time t of the copy and grid point, in world
 // coordinates: the eversion evaluated exactly there, not interpolated.
 void surfacePointAt(double t, int totalStrips, const GridPlace& place, double world[3]);
+
+// The nominal grid parameters of a mesh's rows (u = r / (rows - 1)) and
+// columns (v = vMax j / (columns - 1), vMax 0.5 for half strips), as floats:
+// the texture coordinates of its vertices. The sampler moves the pole row a
+// hair off the pole; its origin is the pole all the same.
+void gridParameters(int rows, int columns, bool halfStrips, std::vector<float>& us, std::vector<float>& vs);
 
 // x wrapped into [-180, 180).
 double wrapLongitude(double degrees);
