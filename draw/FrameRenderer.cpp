@@ -10,6 +10,7 @@
 #include "draw/drawutil.h"
 #include "viewer/AppState.h"
 #include "viewer/HeadsUp.h"
+#include "viewer/OriginLines.h"
 #include "viewer/SurfaceLook.h"
 
 namespace {

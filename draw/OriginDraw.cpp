@@ -11,50 +11,7 @@ namespace {
 GLuint textureName = 0;
 int textureRevision = -1;
 
-// The lines of the last frame and what they were made for.
-struct LineCache {
-    double t = -1;
-    int totalStrips = 0, stripsShown = 0, hemispheres = 0;
-    bool halfStrips = false;
-    double degrees = 0;
-    std::vector<Polyline> graticule;
-    int trackStrips = 0;
-    std::vector<Origin> trackOrigins;
-    std::vector<Polyline> tracks;
-} cache;
-
-bool sameOrigins(const std::vector<Origin>& a, const std::vector<Origin>& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].latitude != b[i].latitude || a[i].longitude != b[i].longitude)
-            return false;
-    return true;
-}
-
-void update(const AppState& state)
-{
-    const SurfaceMesh& m = state.mesh;
-    const double degrees = state.look.graticuleDegrees;
-    if (cache.t != m.t || cache.totalStrips != m.totalStrips || cache.stripsShown != m.stripsShown ||
-        cache.hemispheres != m.hemispheres || cache.halfStrips != state.halfStrips || cache.degrees != degrees) {
-        cache.graticule = graticuleLines(m, state.halfStrips, degrees);
-        cache.t = m.t;
-        cache.totalStrips = m.totalStrips;
-        cache.stripsShown = m.stripsShown;
-        cache.hemispheres = m.hemispheres;
-        cache.halfStrips = state.halfStrips;
-        cache.degrees = degrees;
-    }
-    if (cache.trackStrips != m.totalStrips || !sameOrigins(cache.trackOrigins, state.look.tracks)) {
-        cache.tracks.clear();
-        for (const Origin& origin : state.look.tracks)
-            cache.tracks.push_back(trackLine(origin, m.totalStrips));
-        cache.trackStrips = m.totalStrips;
-        cache.trackOrigins = state.look.tracks;
-    }
-}
+OriginLineSet lines;
 
 void drawPolyline(const Polyline& line)
 {
@@ -106,23 +63,23 @@ void endOriginTexture(const AppState& state)
 
 void drawOriginLines(const AppState& state)
 {
-    update(state);
+    lines.refresh(state.mesh, state.halfStrips, state.look);
     const OriginLook& look = state.look;
     glDisable(GL_LIGHTING);
-    if (!cache.graticule.empty()) {
+    if (!lines.graticule.empty()) {
         // White on the colour schemes; black on the yellow and violet sides.
         if (look.colours == ColourScheme::Sides)
             glColor3f(0, 0, 0);
         else
             glColor3f(1, 1, 1);
-        for (const Polyline& line : cache.graticule)
+        for (const Polyline& line : lines.graticule)
             drawPolyline(line);
     }
-    if (cache.tracks.empty())
+    if (lines.tracks.empty())
         return;
     glLineWidth(2);
     glColor3f(1, 0.15f, 0.1f);
-    for (const Polyline& line : cache.tracks)
+    for (const Polyline& line : lines.tracks)
         drawPolyline(line);
     glLineWidth(1);
 
@@ -132,11 +89,8 @@ void drawOriginLines(const AppState& state)
         glPointSize(size);
         glColor3f(1, grey, grey);
         glBegin(GL_POINTS);
-        for (const Origin& origin : look.tracks) {
-            float p[3];
-            trackPoint(origin, state.mesh.totalStrips, state.mesh.t, p);
-            glVertex3fv(p);
-        }
+        for (size_t k = 0; k < lines.markers.size(); k += 3)
+            glVertex3fv(&lines.markers[k]);
         glEnd();
     }
     glPointSize(1);

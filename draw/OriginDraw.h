@@ -11,12 +11,6 @@ struct AppState;
 void beginOriginTexture(const AppState& state);
 void endOriginTexture(const AppState& state);
 
-// The surface's fill is pushed back in depth by this much while lines are
-// drawn on it, so that lines evaluated on the exact surface win over the
-// surface's flat facets: glPolygonOffset(factor, units).
-constexpr float lineOffsetFactor = 1.0f;
-constexpr float lineOffsetUnits = 64.0f;
-
 // The graticule, the tracks and each track's marker at the current time, in
 // world coordinates under the view's modelview, unlit. Lines are depth-tested
 // against the surface; markers are drawn over everything so that a point

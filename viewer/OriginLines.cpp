@@ -93,3 +93,40 @@ void trackPoint(const Origin& origin, int totalStrips, double t, float out[3])
     for (int c = 0; c < 3; ++c)
         out[c] = static_cast<float>(world[c]);
 }
+
+namespace {
+bool sameOrigins(const std::vector<Origin>& a, const std::vector<Origin>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].latitude != b[i].latitude || a[i].longitude != b[i].longitude)
+            return false;
+    return true;
+}
+}
+
+void OriginLineSet::refresh(const SurfaceMesh& m, bool half, const OriginLook& look)
+{
+    const double spacing = look.graticuleDegrees;
+    if (t != m.t || totalStrips != m.totalStrips || stripsShown != m.stripsShown || hemispheres != m.hemispheres ||
+        halfStrips != half || degrees != spacing) {
+        graticule = graticuleLines(m, half, spacing);
+        t = m.t;
+        totalStrips = m.totalStrips;
+        stripsShown = m.stripsShown;
+        hemispheres = m.hemispheres;
+        halfStrips = half;
+        degrees = spacing;
+    }
+    if (trackStrips != m.totalStrips || !sameOrigins(trackOrigins, look.tracks)) {
+        tracks.clear();
+        for (const Origin& origin : look.tracks)
+            tracks.push_back(trackLine(origin, m.totalStrips));
+        trackStrips = m.totalStrips;
+        trackOrigins = look.tracks;
+    }
+    markers.resize(3 * look.tracks.size());
+    for (size_t k = 0; k < look.tracks.size(); ++k)
+        trackPoint(look.tracks[k], m.totalStrips, m.t, &markers[3 * k]);
+}

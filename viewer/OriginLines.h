@@ -24,6 +24,12 @@ constexpr int graticuleSegmentsAlong = 64;
 // every stage starts on one of these times.
 constexpr int trackSegments = 400;
 
+// The surface's fill is pushed back in depth by this much while lines are
+// drawn on it, so that lines evaluated on the exact surface win over the
+// surface's flat facets: glPolygonOffset(factor, units) in every renderer.
+constexpr float lineOffsetFactor = 1.0f;
+constexpr float lineOffsetUnits = 64.0f;
+
 // The graticule every `degrees` (latitudes and longitudes that are multiples
 // of it, the poles left out) on the shown copies of the mesh at its time:
 // its hemispheres, strips shown and strip width (half strips).
@@ -34,3 +40,21 @@ Polyline trackLine(const Origin& origin, int totalStrips);
 
 // Where that point is at time t.
 void trackPoint(const Origin& origin, int totalStrips, double t, float out[3]);
+
+// The lines of the last frame, made again only when what they show has
+// changed (the time, strips, hemispheres, strip width, spacing or tracks).
+struct OriginLineSet {
+    std::vector<Polyline> graticule;
+    std::vector<Polyline> tracks;
+    std::vector<float> markers;  // each track's point at the mesh's time
+
+    void refresh(const SurfaceMesh& mesh, bool halfStrips, const OriginLook& look);
+
+private:
+    double t = -1;
+    int totalStrips = 0, stripsShown = 0, hemispheres = 0;
+    bool halfStrips = false;
+    double degrees = 0;
+    int trackStrips = 0;
+    std::vector<Origin> trackOrigins;
+};
