@@ -95,6 +95,7 @@ static void renderSchemes(benchmark::State& state)
         viewer.look.graticuleDegrees = 15;
         viewer.look.tracks = {{30, 20}, {-45, 100}};
     }
+    viewer.look.touch();
     renderFrame(viewer);
     glutSwapBuffers();
     glFinish();

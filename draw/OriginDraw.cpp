@@ -9,7 +9,7 @@
 
 namespace {
 GLuint textureName = 0;
-int textureRevision = -1;
+long textureRevision = -1;
 
 OriginLineSet lines;
 

@@ -54,6 +54,6 @@ bool loadLookPicture(OriginLook& look, std::string& error)
     if (!read)
         return false;
     look.image = std::move(picture);
-    ++look.revision;
+    look.touch();
     return true;
 }

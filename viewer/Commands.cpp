@@ -125,14 +125,14 @@ CommandResult applyCommand(AppState& state, int menuId)
         case ColourScheme::Longitude: look.colours = look.image ? ColourScheme::Image : ColourScheme::Sides; break;
         case ColourScheme::Image: look.colours = ColourScheme::Sides; break;
         }
-        ++look.revision;
+        look.touch();
         break;
     }
     case 92:
         state.look.bands = state.look.bands == BandKind::None       ? BandKind::Latitude
                            : state.look.bands == BandKind::Latitude ? BandKind::Longitude
                                                                     : BandKind::None;
-        ++state.look.revision;
+        state.look.touch();
         break;
     case 93:
         if (state.look.graticuleDegrees > 0) {

@@ -34,24 +34,45 @@ std::vector<Polyline> graticuleLines(const SurfaceMesh& mesh, bool halfStrips, d
     const int across = halfStrips ? graticuleSegmentsAcross / 2 : graticuleSegmentsAcross;
     const std::vector<double> latitudes = multiplesWithin(degrees, -90, 90, false);
     const std::vector<double> longitudes = multiplesWithin(degrees, -180, 180, true);
-    double world[3];
-    for (int h = 0; h < mesh.hemispheres; ++h)
-        for (int s = 0; s < mesh.stripsShown; ++s) {
-            // Lines of latitude: one row of the strip each.
-            for (const double latitude : latitudes) {
-                if ((h == 0 && latitude < 0) || (h == 1 && latitude > 0))
-                    continue;
+    const StageAtTime stage = eversionStage(std::fmin(1, std::fmax(0, mesh.t)));
+
+    // Every copy is the same strip turned into place, and a stage point is
+    // its row part (u alone) placed by its column part (v alone), bit for bit
+    // as the stage function makes it. So the rows along a meridian and the
+    // columns across a parallel are evaluated once and shared by all copies.
+    std::vector<StripFrame> alongRows(graticuleSegmentsAlong + 1);
+    for (int k = 0; k <= graticuleSegmentsAlong; ++k)
+        alongRows[k] = stage.row(Jet8(static_cast<double>(k) / graticuleSegmentsAlong, 1, 0), stage.fraction);
+    std::vector<StripColumn> acrossColumns(across + 1);
+    for (int k = 0; k <= across; ++k)
+        acrossColumns[k] = stripColumn(Jet4(vMax * k / across, 0, 1), n);
+
+    const auto place = [&](Polyline& line, const StripFrame& frame, const StripColumn& column, int h, int s) {
+        const Jet4Vec p = placeOnStrip(frame, column);
+        const double local[3] = {p.x.value, p.y.value, p.z.value};
+        double world[3];
+        turnIntoCopy(local, h, s, n, world);
+        append(line, world);
+    };
+    for (const double latitude : latitudes) {
+        // A parallel lies on the row u = (90 - |latitude|) / 90 of the
+        // hemisphere on its side; the equator on both.
+        const StripFrame frame = stage.row(Jet8((90 - std::fabs(latitude)) / 90, 1, 0), stage.fraction);
+        for (int h = 0; h < mesh.hemispheres; ++h) {
+            if ((h == 0 && latitude < 0) || (h == 1 && latitude > 0))
+                continue;
+            for (int s = 0; s < mesh.stripsShown; ++s) {
                 Polyline line;
-                GridPlace place{h, s, (90 - std::fabs(latitude)) / 90, 0};
-                for (int k = 0; k <= across; ++k) {
-                    place.v = vMax * k / across;
-                    surfacePointAt(mesh.t, n, place, world);
-                    append(line, world);
-                }
+                for (const StripColumn& column : acrossColumns)
+                    place(line, frame, column, h, s);
                 lines.push_back(std::move(line));
             }
-            // Lines of longitude: the columns of this copy where the
-            // origin's longitude is a multiple (see Origin.h for x).
+        }
+    }
+    for (int h = 0; h < mesh.hemispheres; ++h)
+        for (int s = 0; s < mesh.stripsShown; ++s)
+            // Meridians: the columns of this copy where the origin's
+            // longitude is a multiple (see Origin.h for x).
             for (const double longitude : longitudes) {
                 if (longitude == 180)
                     continue;  // the same line as -180
@@ -60,16 +81,12 @@ std::vector<Polyline> graticuleLines(const SurfaceMesh& mesh, bool halfStrips, d
                 const double v = h == 0 ? x - s : s + 1 - x;
                 if (v < 0 || v > vMax)
                     continue;
+                const StripColumn column = stripColumn(Jet4(v, 0, 1), n);
                 Polyline line;
-                GridPlace place{h, s, 0, v};
-                for (int k = 0; k <= graticuleSegmentsAlong; ++k) {
-                    place.u = static_cast<double>(k) / graticuleSegmentsAlong;
-                    surfacePointAt(mesh.t, n, place, world);
-                    append(line, world);
-                }
+                for (const StripFrame& frame : alongRows)
+                    place(line, frame, column, h, s);
                 lines.push_back(std::move(line));
             }
-        }
     return lines;
 }
 

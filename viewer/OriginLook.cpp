@@ -44,6 +44,14 @@ const char* const lookUsage =
     "  --track LAT,LON        the path of the point of that origin (repeatable)\n"
     "  --orthographic         parallel projection\n";
 
+void OriginLook::touch()
+{
+    // Process-wide, so that two looks (one per export, one per benchmark
+    // case) never share a revision with different contents.
+    static long last = 0;
+    revision = ++last;
+}
+
 void latitudeColour(double latitude, float rgb[3])
 {
     const double x = std::fmin(1, std::fmax(0, (latitude + 90) / 180)) * 8;
@@ -136,7 +144,7 @@ int parseLookOption(int argc, const char* const* argv, int i, OriginLook& look, 
             look.colours = word == "sides" ? ColourScheme::Sides
                            : word == "latitude" ? ColourScheme::Latitude
                                                 : ColourScheme::Longitude;
-            ++look.revision;
+            look.touch();
             return 2;
         }
         if (word == "image") {
@@ -146,7 +154,7 @@ int parseLookOption(int argc, const char* const* argv, int i, OriginLook& look, 
             look.colours = ColourScheme::Image;
             look.imagePath = path;
             look.image.reset();
-            ++look.revision;
+            look.touch();
             return 3;
         }
         return fail("--colours is sides, latitude, longitude or image FILE.png, not '" + word + "'");
@@ -162,7 +170,7 @@ int parseLookOption(int argc, const char* const* argv, int i, OriginLook& look, 
                         ", not '" + (count ? count : "") + "'");
         look.bands = kind == "latitude" ? BandKind::Latitude : BandKind::Longitude;
         look.bandCount = static_cast<int>(n);
-        ++look.revision;
+        look.touch();
         return 3;
     }
     if (std::strcmp(option, "--graticule") == 0) {

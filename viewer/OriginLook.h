@@ -33,9 +33,11 @@ struct OriginLook {
     double graticuleDegrees = 0;  // 0: no graticule
     double lastGraticuleDegrees = 15;  // what the menu's toggle brings back
     std::vector<Origin> tracks;
-    // Raised by every change that alters the texture, so a renderer knows
-    // when to upload it again.
-    int revision = 0;
+    // A number no other texture content of this process has had, renewed
+    // by touch() on every change that alters the texture, so a renderer
+    // knows when to upload it again (0: the default look).
+    long revision = 0;
+    void touch();
 
     // The surface is drawn through the origin texture (not in the plain
     // two-sided colours alone).

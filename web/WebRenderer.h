@@ -35,7 +35,7 @@ private:
     unsigned int textProgram = 0;
     unsigned int markerProgram = 0;
     unsigned int originTexture = 0;  // made on first use
-    int originRevision = -1;         // the look's revision it holds
+    long originRevision = -1;        // the look's revision it holds
     OriginLineSet originLines;
     unsigned int fontTexture = 0;
     unsigned int lineArray = 0;   // decorations: positions at attribute 0

@@ -222,6 +222,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "--colours image: the page cannot open '%s'; the surface keeps its sides\n",
                      appState.look.imagePath.c_str());
         appState.look.colours = ColourScheme::Sides;
+        appState.look.touch();
     }
 
     EmscriptenWebGLContextAttributes attributes;
