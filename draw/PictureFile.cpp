@@ -8,8 +8,9 @@
 #include <memory>
 
 namespace {
-// Pictures larger than this are refused before their pixels are allocated.
-constexpr png_uint_32 maxSide = 16384;
+// Pictures larger than this are refused before their pixels are allocated
+// (8192 x 4096 RGBA is 128 MB; the texture keeps at most 4096 columns).
+constexpr png_uint_32 maxSide = 8192;
 }
 
 bool loadLookPicture(OriginLook& look, std::string& error)
@@ -28,7 +29,7 @@ bool loadLookPicture(OriginLook& look, std::string& error)
     const bool header = png_image_begin_read_from_stdio(&image, file) != 0;
     if (!header || image.width > maxSide || image.height > maxSide) {
         error = "cannot read the picture '" + path + "': " +
-                (header ? std::string("it is larger than 16384 pixels a side") : std::string("not a PNG file (") +
+                (header ? std::string("it is larger than 8192 pixels a side") : std::string("not a PNG file (") +
                                                                                      image.message + ")");
         png_image_free(&image);
         std::fclose(file);
