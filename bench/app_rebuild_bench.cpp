@@ -102,8 +102,6 @@ BENCHMARK(rebuildWithColours)
     ->ArgNames({"patches", "latitude"})
     ->Args({512, 0})
     ->Args({512, 1})
-    ->Args({512, 0})
-    ->Args({512, 1})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(originTextureBuild)->Unit(benchmark::kMillisecond);
