@@ -41,9 +41,9 @@ std::vector<Polyline> graticuleLines(const SurfaceMesh& mesh, bool halfStrips, d
     // as the stage function makes it. So the rows along a meridian and the
     // columns across a parallel are evaluated once and shared by all copies.
     // NOTE: 12 x 12 patches, t = 0.4 rebuilt every frame, 15-degree
-    // graticule and two tracks on a loaded machine: 14 frames/s with every
+    // graticule and two tracks, same loaded machine: 14 frames/s with every
     // line point through the stage function, 65 frames/s with the shared rows
-    // and columns (140 without lines).
+    // and columns (140 frames/s without lines).
     std::vector<StripFrame> alongRows(graticuleSegmentsAlong + 1);
     for (int k = 0; k <= graticuleSegmentsAlong; ++k)
         alongRows[k] = stage.row(Jet8(static_cast<double>(k) / graticuleSegmentsAlong, 1, 0), stage.fraction);
