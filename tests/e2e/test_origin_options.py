@@ -39,8 +39,8 @@ CASES = [
 ]
 
 
-def write_png(path, width, height):
-    rows = b"".join(b"\0" + bytes(3 * width) for _ in range(height))
+def write_png(path, width, height, rgb_of=lambda x, y: (0, 0, 0)):
+    rows = b"".join(b"\0" + bytes(c for x in range(width) for c in rgb_of(x, y)) for y in range(height))
 
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
@@ -63,6 +63,8 @@ def export_image(*options):
 
 class BadValues(unittest.TestCase):
     def test_each_bad_value_is_one_line_and_status_2_in_both_programs(self):
+        home = os.getcwd()
+        self.addCleanup(os.chdir, home)
         with tempfile.TemporaryDirectory() as folder:
             os.chdir(folder)
             os.mkdir("FOLDER")
@@ -97,11 +99,16 @@ class BadValues(unittest.TestCase):
 
 class DesktopAgreesWithTheExporter(unittest.TestCase):
     def test_options_and_appended_menu_entries_draw_the_exporters_frames(self):
-        look = ["--colours", "longitude", "--graticule", "30", "--track", "20,40", "--bands", "latitude", "6"]
-        with harness.Viewer(*look, "--orthographic") as viewer:
-            viewer.wait_window()
-            want = export_image(*look, "--orthographic")
-            viewer.wait_for(lambda shot: shot.data == want.data, timeout=20, what="the exporter's frame")
+        with tempfile.TemporaryDirectory() as folder:
+            picture = os.path.join(folder, "map.png")
+            write_png(picture, 64, 32, lambda x, y: (4 * x, 8 * y, 255 - 4 * x))
+            for look in (["--colours", "longitude", "--graticule", "30", "--track", "20,40", "--bands", "latitude",
+                          "6", "--orthographic"],
+                         ["--colours", "image", picture, "--bands", "longitude", "5"]):
+                with self.subTest(look=look), harness.Viewer(*look) as viewer:
+                    viewer.wait_window()
+                    want = export_image(*look)
+                    viewer.wait_for(lambda shot: shot.data == want.data, timeout=20, what="the exporter's frame")
 
         with harness.Viewer() as viewer:
             viewer.wait_window()
