@@ -5,18 +5,29 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/Callbacks.h"
 #include "camera/Camera.h"
 #include "draw/CameraGL.h"
+#include "draw/PictureFile.h"
 #include "viewer/AppState.h"
 #include "viewer/CommandLine.h"
 #include "viewer/Commands.h"
 
 int main(int argc, char** argv)
 {
-    if (!parseCommandLine(argc, argv, appState, stdout, stderr))
+    bool badValue = false;
+    if (!parseCommandLine(argc, argv, appState, stdout, stderr, &badValue))
         std::exit(0);
+    std::string error;
+    if (!badValue && !loadLookPicture(appState.look, error)) {
+        std::fprintf(stderr, "%s: %s\n", argv[0] ? argv[0] : "vedoze-vaderuve", error.c_str());
+        badValue = true;
+    }
+    // A bad value of an origin-look option: its line is out, no window.
+    if (badValue)
+        std::exit(2);
 
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
@@ -37,6 +48,8 @@ int main(int argc, char** argv)
 
     glutCreateMenu(onMenu);
     for (const MenuEntry& entry : menuEntries)
+        glutAddMenuEntry(entry.label, entry.id);
+    for (const MenuEntry& entry : originMenuEntries)
         glutAddMenuEntry(entry.label, entry.id);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 

@@ -6,7 +6,10 @@
 
 #include <memory>
 
+#include <vector>
+
 #include "eversion/Eversion.h"
+#include "viewer/OriginLook.h"
 #include "viewer/SurfaceMesh.h"
 
 #if defined(_OPENMP)
@@ -63,7 +66,45 @@ void rebuildGridPerPoint(benchmark::State& state)
     }
     countEvaluations(state, patches);
 }
+// The rebuild with the surface coloured by origin (scheme 1, latitude) and
+// without (0, the sides), in the same run: all the per-rebuild work of the
+// colours is the grid's texture parameters; the texture itself is made once
+// per change of scheme (originTextureBuild).
+void rebuildWithColours(benchmark::State& state)
+{
+    const int patches = static_cast<int>(state.range(0));
+    const bool coloured = state.range(1) != 0;
+    SurfaceMesh mesh;
+    mesh.latitudinalPatches = patches;
+    mesh.longitudinalPatches = patches;
+    mesh.t = twistTime;
+    std::vector<float> us, vs;
+    for (auto _ : state) {
+        mesh.rebuild(false);
+        if (coloured)
+            gridParameters(mesh.gridRows(), mesh.gridColumns(), false, us, vs);
+        benchmark::DoNotOptimize(mesh.grid[patches / 2][patches / 2]);
+        benchmark::DoNotOptimize(us.data());
+    }
+    state.SetLabel(coloured ? "latitude" : "sides");
+}
+
+void originTextureBuild(benchmark::State& state)
+{
+    OriginLook look;
+    look.colours = ColourScheme::Latitude;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(originTexture(look).rgba.data());
+}
 }  // namespace
+
+BENCHMARK(rebuildWithColours)
+    ->ArgNames({"patches", "latitude"})
+    ->Args({512, 0})
+    ->Args({512, 1})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(originTextureBuild)->Unit(benchmark::kMillisecond);
 
 // Real time: the work is spread over threads.
 BENCHMARK(rebuildGrid)

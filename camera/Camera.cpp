@@ -118,7 +118,7 @@ void Camera::resetView()
     eye.w = 1;
 }
 
-CameraProjection Camera::projection(EyeMode eyeMode, float stereoDistance) const
+CameraProjection Camera::projection(EyeMode eyeMode, float stereoDistance, bool orthographic) const
 {
     // The right eye moves to the +right side of the view, every other
     // non-mono value to the -right side.
@@ -147,6 +147,15 @@ CameraProjection Camera::projection(EyeMode eyeMode, float stereoDistance) const
     p.eyePosition = eye + offsetDirection * (sign * stereoDistance * 0.5f);
     p.target = target;
     p.up = up;
+    if (orthographic) {
+        // The window through the target, centred on the eye's own line.
+        const float scale = (target - p.eyePosition).length() / nearPlane;
+        p.orthographic = true;
+        p.left = -nearWidth * 0.5f * scale;
+        p.right = nearWidth * 0.5f * scale;
+        p.bottom = -0.5f * nearHeight * scale;
+        p.top = 0.5f * nearHeight * scale;
+    }
     return p;
 }
 

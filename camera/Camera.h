@@ -17,9 +17,11 @@
 enum EyeMode : int { MonoEye = 0, LeftEye = 1, RightEye = 2 };
 
 // One eye's view: the perspective frustum window on the near plane (as
-// glFrustum takes it) and the look-at frame (as gluLookAt takes it).
+// glFrustum takes it) or, when orthographic, the parallel window (as glOrtho
+// takes it), and the look-at frame (as gluLookAt takes it).
 struct CameraProjection {
     float left = 0, right = 0, bottom = 0, top = 0, nearPlane = 0, farPlane = 0;
+    bool orthographic = false;
     Vector3 eyePosition;
     Vector3 target;
     Vector3 up;
@@ -60,8 +62,12 @@ struct Camera {
 
     // The view of one eye; stereoDistance is the world-space eye separation
     // (unused for MonoEye). Stereo eyes sit half the separation to either
-    // side and keep looking at the target.
-    CameraProjection projection(EyeMode eyeMode, float stereoDistance) const;
+    // side and keep looking at the target. The orthographic view is the
+    // frustum's window at the target's distance, so the target plane keeps
+    // its size when the projection is switched; in stereo each eye looks
+    // along its own line to the target, so the views differ by a small turn
+    // about it.
+    CameraProjection projection(EyeMode eyeMode, float stereoDistance, bool orthographic = false) const;
     // Pixel (column, row) of a point seen from the mono eye; returns its depth
     // along the viewing direction. Meaningful only for points in front of the
     // eye; otherwise the pixel values saturate instead of overflowing.

@@ -9,12 +9,15 @@ void applyViewport(const Camera& c)
                c.viewportBottom - c.viewportTop + 1);
 }
 
-void applyProjection(const Camera& camera, EyeMode eyeMode, float stereoDistance)
+void applyProjection(const Camera& camera, EyeMode eyeMode, float stereoDistance, bool orthographic)
 {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const CameraProjection p = camera.projection(eyeMode, stereoDistance);
-    glFrustum(p.left, p.right, p.bottom, p.top, p.nearPlane, p.farPlane);
+    const CameraProjection p = camera.projection(eyeMode, stereoDistance, orthographic);
+    if (p.orthographic)
+        glOrtho(p.left, p.right, p.bottom, p.top, p.nearPlane, p.farPlane);
+    else
+        glFrustum(p.left, p.right, p.bottom, p.top, p.nearPlane, p.farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gluLookAt(p.eyePosition.x, p.eyePosition.y, p.eyePosition.z, p.target.x, p.target.y, p.target.z, p.up.x,

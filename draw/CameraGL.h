@@ -6,6 +6,7 @@
 // bottom-up order.
 void applyViewport(const Camera& camera);
 
-// Loads GL_PROJECTION with the eye's frustum and GL_MODELVIEW with its
-// look-at, leaving GL_MODELVIEW current.
-void applyProjection(const Camera& camera, EyeMode eyeMode, float stereoDistance);
+// Loads GL_PROJECTION with the eye's frustum (or, orthographic, the
+// parallel window through the target) and GL_MODELVIEW with its look-at,
+// leaving GL_MODELVIEW current.
+void applyProjection(const Camera& camera, EyeMode eyeMode, float stereoDistance, bool orthographic = false);

@@ -5,10 +5,12 @@
 #include "camera/Camera.h"
 #include "draw/CameraGL.h"
 #include "draw/MeshDraw.h"
+#include "draw/OriginDraw.h"
 #include "draw/Overlay2D.h"
 #include "draw/drawutil.h"
 #include "viewer/AppState.h"
 #include "viewer/HeadsUp.h"
+#include "viewer/OriginLines.h"
 #include "viewer/SurfaceLook.h"
 
 namespace {
@@ -77,7 +79,7 @@ void drawView(AppState& state, Camera& camera, int view)
     if (state.stereo)
         glViewport(view * camera.windowWidth, 0, camera.windowWidth, camera.windowHeight);
     const EyeMode eye = !state.stereo ? MonoEye : view == 1 ? RightEye : LeftEye;
-    applyProjection(camera, eye, state.stereoDistance);
+    applyProjection(camera, eye, state.stereoDistance, state.orthographic);
 
     drawDecorations(state, camera);
 
@@ -98,7 +100,21 @@ void drawView(AppState& state, Camera& camera, int view)
         glDisable(GL_DEPTH_TEST);
     }
     glColor3f(1, 1, 1);
-    drawSurface(state.mesh, state.displayMode, state.halfStrips);
+    // Everything of the origin look is behind these two tests, so the
+    // default frame makes exactly the calls it always made.
+    const bool textured = state.look.textured();
+    const bool lines = state.look.hasLines();
+    if (textured)
+        beginOriginTexture(state);
+    if (lines) {
+        glPolygonOffset(lineOffsetFactor, lineOffsetUnits);
+        glEnable(GL_POLYGON_OFFSET_FILL);
+    }
+    drawSurface(state.mesh, state.displayMode, state.halfStrips, textured);
+    if (textured)
+        endOriginTexture(state);
+    if (lines)
+        glDisable(GL_POLYGON_OFFSET_FILL);
 
     if (state.displayMode == 1)
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -108,6 +124,8 @@ void drawView(AppState& state, Camera& camera, int view)
         glEnable(GL_DEPTH_TEST);
     }
     glDisable(GL_CULL_FACE);
+    if (lines)
+        drawOriginLines(state);
 
     if (state.showText)
         drawText(state, camera);

@@ -5,6 +5,12 @@
 // 3 checkerboard, 4 alternate rows). Rebuilds the grid first when it is
 // stale. The caller sets colour, lighting, blending and culling; needs a
 // current OpenGL context.
+//
+// With `textured`, each vertex also carries its grid parameters (u, v) as
+// texture coordinates and each copy loads its own origin transform (see
+// Origin.h) into the texture matrix, so the bound origin texture colours the
+// surface by origin; the texture matrix is left at the identity. Without it
+// no texture call is made at all.
 #include "viewer/SurfaceMesh.h"
 
-void drawSurface(SurfaceMesh& mesh, int displayMode, bool halfStrips);
+void drawSurface(SurfaceMesh& mesh, int displayMode, bool halfStrips, bool textured = false);

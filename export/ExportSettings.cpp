@@ -286,7 +286,14 @@ ParseOutcome parseExportArguments(int argc, const char* const* argv)
                 p.applies(name, forMovie);
                 s.rotate = true;
             } else {
-                throw Fault{"unknown option '" + std::string(o) + "'"};
+                std::string fault;
+                const int used = parseLookOption(argc, argv, p.i, s.look, s.orthographic, fault);
+                if (used == 0)
+                    throw Fault{"unknown option '" + std::string(o) + "'"};
+                p.applies(name, forPictures);
+                if (used < 0)
+                    throw Fault{fault};
+                p.i += used - 1;
             }
         }
         if (!haveOutput)
@@ -317,7 +324,7 @@ ParseOutcome parseExportArguments(int argc, const char* const* argv)
 
 const char* usageText()
 {
-    return "Usage:\n"
+    static const std::string text = std::string("Usage:\n"
            "  vedoze-vaderuve-export image [options] -o FILE.png\n"
            "  vedoze-vaderuve-export movie [options] -o FILE.mp4 | FILE.webm | FILE.gif | DIR/\n"
            "  vedoze-vaderuve-export mesh  [options] -o FILE.ply | FILE.obj | FILE.stl | FILE.glb | FILE.gltf\n"
@@ -342,9 +349,12 @@ const char* usageText()
            "  --stereo [D]           side-by-side stereo, eye distance D (0.1)\n"
            "  --orbit DX,DY          camera after an Alt + left drag of DX, DY pixels\n"
            "  --samples N            multisample anti-aliasing with N samples (off)\n"
-           "Movie:\n"
+           "Where each point started (image and movie):\n") +
+                                    lookUsage +
+                                    "Movie:\n"
            "  --from T0 --to T1      time span (0 to 1)\n"
            "  --frames N             frame count (101)\n"
            "  --fps F                frames per second (25)\n"
            "  --rotate               turn the camera a step per frame\n";
+    return text.c_str();
 }

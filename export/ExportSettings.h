@@ -5,6 +5,8 @@
 // it checks every number and name and reports the first fault as one line.
 #include <string>
 
+#include "viewer/OriginLook.h"
+
 enum class ExportKind { Image, Movie, Mesh };
 
 // What the output path names, from its extension (or a trailing '/').
@@ -41,6 +43,11 @@ struct ExportSettings {
     float orbitX = 0;  // an Alt + left drag from the home view, in pixels
     float orbitY = 0;
     int samples = 0;   // multisampling; 0 draws straight into single samples
+    // Colours, bands, graticule and tracks by origin, and the parallel
+    // projection: the viewer's own options. The picture of the image scheme
+    // is read by the export, not by the parser.
+    OriginLook look;
+    bool orthographic = false;
 
     // Movie.
     double from = 0;

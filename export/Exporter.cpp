@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "draw/PictureFile.h"
 #include "export/MeshWriter.h"
 #include "export/MovieEncoder.h"
 #include "export/OffscreenTarget.h"
@@ -180,9 +181,13 @@ void exportMesh(const ExportSettings& s)
 }
 }
 
-int runExport(const ExportSettings& settings, std::FILE* err)
+int runExport(const ExportSettings& given, std::FILE* err)
 {
     try {
+        // The picture of the image scheme is read before any output exists.
+        ExportSettings settings = given;
+        std::string error;
+        check(loadLookPicture(settings.look, error), exitBadInput, error);
         switch (settings.kind) {
         case ExportKind::Image: exportImage(settings); break;
         case ExportKind::Movie: exportMovie(settings, err); break;

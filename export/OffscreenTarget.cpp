@@ -1,6 +1,7 @@
 #include "export/OffscreenTarget.h"
 
 #include "draw/FontTexture.h"
+#include "draw/OriginDraw.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <EGL/egl.h>
@@ -52,8 +53,9 @@ OffscreenTarget::~OffscreenTarget()
         }
         eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglDestroyContext(display, context);
-        // The font texture died with the context.
+        // The font and origin textures died with the context.
         forgetFontTexture();
+        forgetOriginTexture();
     }
     if (surface)
         eglDestroySurface(display, surface);

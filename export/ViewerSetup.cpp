@@ -34,6 +34,8 @@ void configureView(const ExportSettings& s, AppState& state, std::unique_ptr<Cam
     state.showText = s.text;
     state.stereo = s.stereo;
     state.stereoDistance = s.stereoDistance;
+    state.look = s.look;
+    state.orthographic = s.orthographic;
 
     // As at the viewer's start-up: the camera is made for the whole window,
     // then the window size lays out the views.

@@ -161,6 +161,20 @@ void Matrix4::setFrustum(float left, float right, float bottom, float top, float
     m[14] = -(2 * farPlane * nearPlane) / (farPlane - nearPlane);
 }
 
+void Matrix4::setOrthographic(float left, float right, float bottom, float top, float nearPlane, float farPlane)
+{
+    // Eye-space z in [-far, -near] maps linearly to depth [-1, 1]; w stays 1.
+    for (float& entry : m)
+        entry = 0;
+    m[0] = 2 / (right - left);
+    m[5] = 2 / (top - bottom);
+    m[10] = -2 / (farPlane - nearPlane);
+    m[12] = -(right + left) / (right - left);
+    m[13] = -(top + bottom) / (top - bottom);
+    m[14] = -(farPlane + nearPlane) / (farPlane - nearPlane);
+    m[15] = 1;
+}
+
 Matrix4 operator*(const Matrix4& a, const Matrix4& b)
 {
     Matrix4 product;

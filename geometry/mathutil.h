@@ -76,6 +76,9 @@ struct Matrix4 {
     // on the near plane, clipping at nearPlane and farPlane (both positive,
     // distances in front of the eye): the matrix glFrustum multiplies in.
     void setFrustum(float left, float right, float bottom, float top, float nearPlane, float farPlane);
+    // The parallel projection of the same window: the matrix glOrtho
+    // multiplies in.
+    void setOrthographic(float left, float right, float bottom, float top, float nearPlane, float farPlane);
 };
 
 // OpenGL order: (A * B) * v applies B first.

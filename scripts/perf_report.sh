@@ -105,6 +105,18 @@ def describe(name):
     if m:
         p = int(m.group(1))
         return (2, p, 2, 0), f"rebuild, {p} x {p} patches, per-point path, 1 thread", "ms"
+    m = re.fullmatch(r"rebuildWithColours/patches:(\d+)/latitude:(\d)(/.*)?", name)
+    if m:
+        p, latitude = int(m.group(1)), int(m.group(2))
+        colours = "latitude colours" if latitude else "sides colours"
+        return (2, p, 3, latitude), f"rebuild, {p} x {p} patches, all cores, {colours}", "ms"
+    if name.startswith("originTextureBuild"):
+        return (2, 10 ** 6, 0, 0), "origin texture, latitude colours, 1024 x 512 (once per change)", "ms"
+    m = re.fullmatch(r"renderSchemes/scheme:(\d)(/.*)?", name)
+    if m:
+        k = int(m.group(1))
+        look = ["sides", "latitude", "longitude", "image", "latitude, graticule 15, two tracks"][k]
+        return (3, 12, 0.4, 10 + k), f"frame, 12 x 12 patches, t = 0.4, rebuild + render, {look}", "fps"
     m = re.fullmatch(r"renderFrames/patches:(\d+)/rebuild:(\d)/tMilli:(\d+)(/.*)?", name)
     if m:
         p, rebuild, t = int(m.group(1)), int(m.group(2)), int(m.group(3)) / 1000

@@ -2,6 +2,10 @@
 """Takes the README pictures from the real viewer under a private Xvfb server:
 docs/strip.png, the eversion at seven moments side by side with their times
 written underneath, and docs/sweep.gif, one sweep from t = 0 to t = 1.
+With --origin it makes instead, with the exporter, the same moments and sweep
+coloured by where each point started (latitude colours, a 30-degree
+graticule and the track of one point): docs/origin-strip.png and
+docs/origin-sweep.gif.
 
 Every moment is reached through the viewer's own keys. The time step is first
 halved to its finest value, 1/8192, so every target is a whole number of
@@ -13,6 +17,7 @@ sequence. When the heads-up reader of the end-to-end tests is available, the
 time shown by the viewer is checked before each picture of the strip.
 
     scripts/pictures.py [--binary build/vedoze-vaderuve] [--out docs]
+    scripts/pictures.py --origin [--export build/vedoze-vaderuve-export] [--out docs]
 
 Needs Xvfb, xdotool, xwd and ImageMagick's convert (all installed by
 scripts/setup.sh). Standard library only.
@@ -170,11 +175,56 @@ def make_sweep(binary, out, work):
             os.path.join(out, "sweep.gif"))
 
 
+# The exporter's options for the origin pictures: the viewer's picture grid
+# and tipped view (VIEW_DRAG as an orbit), no text.
+ORIGIN_LOOK = ["--colours", "latitude", "--graticule", "30", "--track", "45,-60"]
+ORIGIN_VIEW = ["--patches", str(PICTURE_PATCHES), "--orbit", "12,-34", "--no-text"]
+
+
+def export(binary, *args):
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    subprocess.run([binary, *map(str, args)], env=env, check=True, timeout=600)
+
+
+def make_origin_pictures(binary, out, work):
+    tiles = []
+    for t in STRIP_TIMES:
+        raw = os.path.join(work, f"origin{len(tiles)}.png")
+        export(binary, "image", "--time", t, *ORIGIN_LOOK, *ORIGIN_VIEW, "-o", raw)
+        tile = os.path.join(work, f"origin-tile{len(tiles)}.png")
+        convert(raw, "-gravity", "center", "-crop", f"{CROP}x{CROP}+0+0", "+repage", "-resize",
+                f"{THUMBNAIL}x{THUMBNAIL}", "-background", "black", "-fill", "white", "-font", "DejaVu-Sans",
+                "-pointsize", 18, f"label:t = {t:g}", "-gravity", "center", "-append", tile)
+        tiles.append(tile)
+    convert(*tiles, "+append", "-strip", "-colors", 256, "PNG8:" + os.path.join(out, "origin-strip.png"))
+
+    folder = os.path.join(work, "sweep") + "/"
+    export(binary, "movie", "--frames", SWEEP_FRAMES, *ORIGIN_LOOK, *ORIGIN_VIEW, "-o", folder)
+    frames = sorted(os.path.join(folder, f) for f in os.listdir(folder))
+    hold = SWEEP_DELAY_CS * 8
+    convert("-delay", hold, frames[0], "-delay", SWEEP_DELAY_CS, *frames[1:-1], "-delay", hold, frames[-1],
+            "-gravity", "center", "-crop", f"{CROP}x{CROP}+0+0", "+repage", "-resize", f"{THUMBNAIL}x{THUMBNAIL}",
+            "-loop", 0, "-layers", "Optimize", os.path.join(out, "origin-sweep.gif"))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--binary", default=os.environ.get("VV_BINARY", os.path.join(ROOT, "build", "vedoze-vaderuve")))
     parser.add_argument("--out", default=os.path.join(ROOT, "docs"))
+    parser.add_argument("--origin", action="store_true", help="the pictures coloured by origin, from the exporter")
+    parser.add_argument("--export",
+                        default=os.environ.get("VV_EXPORT", os.path.join(ROOT, "build", "vedoze-vaderuve-export")))
     args = parser.parse_args()
+    if args.origin:
+        if not os.access(args.export, os.X_OK):
+            raise SystemExit(f"{args.export}: no exporter binary (build it with scripts/setup.sh)")
+        os.makedirs(args.out, exist_ok=True)
+        with tempfile.TemporaryDirectory() as work:
+            make_origin_pictures(args.export, args.out, work)
+        for name in ("origin-strip.png", "origin-sweep.gif"):
+            path = os.path.join(args.out, name)
+            print(f"{path}: {os.path.getsize(path)} bytes")
+        return
     if not os.access(args.binary, os.X_OK):
         raise SystemExit(f"{args.binary}: no viewer binary (build it with scripts/setup.sh)")
     os.makedirs(args.out, exist_ok=True)

@@ -3,6 +3,7 @@
 // time step, stereo settings, animation and mouse state, the sampled surface
 // and the camera. Every front end's input and frame callbacks read and change
 // the global instance `appState`, one at a time on the front end's one thread.
+#include "viewer/OriginLook.h"
 #include "viewer/SurfaceMesh.h"
 
 struct Camera;
@@ -39,6 +40,10 @@ struct AppState {
     bool shiftDown = false;
     bool ctrlDown = false;
     bool altDown = false;
+    // What is shown of each point's origin (colours, bands, lines, tracks)
+    // and the parallel projection; the defaults draw the plain two sides.
+    OriginLook look;
+    bool orthographic = false;
 };
 
 extern AppState appState;

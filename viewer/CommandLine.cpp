@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <string>
+
 #include "viewer/AppState.h"
 #include "viewer/Version.h"
 
@@ -13,13 +15,15 @@ bool is(const char* argument, const char* longName, const char* shortName)
 }
 }
 
-bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, std::FILE* err)
+bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, std::FILE* err,
+                      bool* badValue)
 {
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (is(argument, "--help", "-h")) {
             std::fprintf(err, "\nUsage: %s [--help] [--root] [--stereo [stereo_distance]]\n\n",
                          argc > 0 && argv[0] ? argv[0] : "vedoze-vaderuve");
+            std::fprintf(err, "Showing where each point of the sphere started:\n%s\n", lookUsage);
             std::fflush(err);
             return false;
         }
@@ -27,6 +31,19 @@ bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, st
             std::fprintf(out, "vedoze-vaderuve %s\n", kVersion);
             std::fflush(out);
             return false;
+        }
+        std::string fault;
+        const int used = parseLookOption(argc, argv, i, state.look, state.orthographic, fault);
+        if (used < 0) {
+            std::fprintf(err, "%s: %s\n", argv[0] ? argv[0] : "vedoze-vaderuve", fault.c_str());
+            std::fflush(err);
+            if (badValue)
+                *badValue = true;
+            break;
+        }
+        if (used > 0) {
+            i += used - 1;
+            continue;
         }
         if (is(argument, "--root", "-r")) {
             state.animateEversion = true;

@@ -33,6 +33,13 @@ const MenuEntry menuEntries[menuEntryCount] = {
     {81, "Quit (Esc)"},
 };
 
+const MenuEntry originMenuEntries[originMenuEntryCount] = {
+    {91, "Cycle Colours by Origin (sides, latitude, longitude, image)"},
+    {92, "Cycle See-through Bands (none, latitude, longitude)"},
+    {93, "Toggle Graticule"},
+    {94, "Toggle Orthographic View"},
+};
+
 CommandResult applyCommand(AppState& state, int menuId)
 {
     SurfaceMesh& mesh = state.mesh;
@@ -109,6 +116,33 @@ CommandResult applyCommand(AppState& state, int menuId)
         result.redraw = false;
         result.quit = true;
         break;
+    case 91: {
+        OriginLook& look = state.look;
+        switch (look.colours) {
+        case ColourScheme::Sides: look.colours = ColourScheme::Latitude; break;
+        case ColourScheme::Latitude: look.colours = ColourScheme::Longitude; break;
+        // The picture joins the cycle once one was given and read.
+        case ColourScheme::Longitude: look.colours = look.image ? ColourScheme::Image : ColourScheme::Sides; break;
+        case ColourScheme::Image: look.colours = ColourScheme::Sides; break;
+        }
+        look.touch();
+        break;
+    }
+    case 92:
+        state.look.bands = state.look.bands == BandKind::None       ? BandKind::Latitude
+                           : state.look.bands == BandKind::Latitude ? BandKind::Longitude
+                                                                    : BandKind::None;
+        state.look.touch();
+        break;
+    case 93:
+        if (state.look.graticuleDegrees > 0) {
+            state.look.lastGraticuleDegrees = state.look.graticuleDegrees;
+            state.look.graticuleDegrees = 0;
+        } else {
+            state.look.graticuleDegrees = state.look.lastGraticuleDegrees;
+        }
+        break;
+    case 94: state.orthographic = !state.orthographic; break;
     default:
         result.known = false;
         result.redraw = false;

@@ -15,7 +15,9 @@ struct SurfaceMaterial {
     float specular[4];  // front and back
     float shininess;    // front and back
 };
-// The diffuse colours scale with alpha while blending is on.
+// The diffuse colours scale with alpha while blending is on. With a colour
+// scheme other than the sides, the front is white and the back half bright,
+// for the origin texture to colour.
 SurfaceMaterial surfaceMaterial(const AppState& state);
 
 // Behind the viewer, twice as far from the target as the eye.

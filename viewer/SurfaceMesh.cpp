@@ -12,6 +12,11 @@ constexpr double releaseStart = 0.6;
 constexpr double smoothStart = 0.93;
 }
 
+StageAtTime eversionStage(double t)
+{
+    return stageAtTime(t, corrugateStart, pushStart, twistStart, releaseStart, smoothStart);
+}
+
 SurfaceMesh::~SurfaceMesh()
 {
     freeGrid();

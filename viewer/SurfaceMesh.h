@@ -12,7 +12,11 @@
 // the grid with its own graphics interface.
 #include <memory>
 
+#include "eversion/Eversion.h"
 #include "eversion/SurfaceSampler.h"
+
+// The stage of the viewer's eversion schedule holding at time t in [0, 1].
+StageAtTime eversionStage(double t);
 
 struct SurfaceMesh {
     double t = 0.0;

@@ -8,6 +8,12 @@
 // The surface shaders are compiled twice, once with smooth and once with flat
 // colours: flat takes the last vertex of each triangle, as the desktop's flat
 // shade model does on its triangle strips.
+//
+// Coloured by origin (`textured`), each vertex's grid parameters (u, v) go
+// through the copy's origin transform into the origin texture, whose colour
+// multiplies the lit colour as the desktop's modulating texture does; with
+// `bands`, fragments of undrawn bands (alpha at most 0.5) are dropped as the
+// desktop's alpha test drops them.
 
 namespace shaders {
 
@@ -20,8 +26,10 @@ namespace shaders {
 inline constexpr const char* surfaceVertex = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
+layout(location = 2) in vec2 gridParameter;
 uniform mat4 modelView;
 uniform mat4 projection;
+uniform mat3 originTransform;
 uniform vec3 lightPosition;
 uniform vec3 frontDiffuse;
 uniform vec3 backDiffuse;
@@ -29,6 +37,7 @@ uniform vec3 specular;
 uniform float shininess;
 INTERPOLATION out vec3 frontColor;
 INTERPOLATION out vec3 backColor;
+out vec2 originCoord;
 
 const vec3 sceneAmbient = vec3(0.04);
 
@@ -52,6 +61,7 @@ void main()
     vec3 l = normalize(lightPosition - eyePosition.xyz);
     frontColor = shade(n, l, frontDiffuse);
     backColor = shade(-n, l, backDiffuse);
+    originCoord = (originTransform * vec3(gridParameter, 1.0)).xy;
     gl_Position = projection * eyePosition;
 }
 )";
@@ -60,11 +70,22 @@ inline constexpr const char* surfaceFragment = R"(
 precision highp float;
 INTERPOLATION in vec3 frontColor;
 INTERPOLATION in vec3 backColor;
+in vec2 originCoord;
+uniform bool textured;
+uniform bool bands;
+uniform sampler2D origin;
 out vec4 fragColor;
 
 void main()
 {
-    fragColor = vec4(gl_FrontFacing ? frontColor : backColor, 1.0);
+    vec3 color = gl_FrontFacing ? frontColor : backColor;
+    if (textured) {
+        vec4 texel = texture(origin, originCoord);
+        if (bands && texel.a <= 0.5)
+            discard;
+        color *= texel.rgb;
+    }
+    fragColor = vec4(color, 1.0);
 }
 )";
 
@@ -90,6 +111,20 @@ out vec4 fragColor;
 void main()
 {
     fragColor = vec4(color, 1.0);
+}
+)";
+
+// Track markers: points of a given size in one colour.
+inline constexpr const char* markerVertex = R"(
+layout(location = 0) in vec3 position;
+uniform mat4 modelView;
+uniform mat4 projection;
+uniform float pointSize;
+
+void main()
+{
+    gl_PointSize = pointSize;
+    gl_Position = projection * modelView * vec4(position, 1.0);
 }
 )";
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "viewer/Origin.h"
+
 namespace {
 constexpr std::uint32_t restartIndex = 0xFFFFFFFFu;
 
@@ -67,6 +69,28 @@ void SurfaceBuffers::upload(SurfaceVertex* const* grid, int rowCount, int column
                  vertices.data(), GL_DYNAMIC_DRAW);
     indexedMode = -1;
     wireBuilt = false;
+    parameterKey = -1;
+}
+
+void SurfaceBuffers::useGridParameters(bool halfStrips)
+{
+    if (!vertexArray || parameterKey == (halfStrips ? 1 : 0))
+        return;
+    std::vector<float> us, vs, uv;
+    gridParameters(rows, columns, halfStrips, us, vs);
+    uv.reserve(static_cast<std::size_t>(rows) * columns * 2);
+    for (int r = 0; r < rows; ++r)
+        for (int j = 0; j < columns; ++j)
+            uv.insert(uv.end(), {us[r], vs[j]});
+    if (!parameterBuffer)
+        glGenBuffers(1, &parameterBuffer);
+    glBindVertexArray(vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, parameterBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(uv.size() * sizeof(float)), uv.data(), GL_DYNAMIC_DRAW);
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, 2 * sizeof(float), nullptr);
+    glBindVertexArray(0);
+    parameterKey = halfStrips ? 1 : 0;
 }
 
 void SurfaceBuffers::buildIndices(int displayMode)

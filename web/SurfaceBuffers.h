@@ -20,6 +20,10 @@
 struct SurfaceBuffers {
     // Copies the grid of rows x columns vertices (rows of the row table).
     void upload(SurfaceVertex* const* grid, int rows, int columns);
+    // The grid parameters (u, v) of every vertex at attribute 2, for the
+    // surface coloured by origin: made on first use after an upload or a
+    // change of strip width, never for the plain surface.
+    void useGridParameters(bool halfStrips);
     // Draws one copy in displayMode with the program and uniforms in place;
     // the wireframe needs the wire program (attributes 0..3), the others
     // position at attribute 0 and the normal at attribute 1.
@@ -37,6 +41,8 @@ private:
     unsigned int vertexArray = 0;
     unsigned int vertexBuffer = 0;
     unsigned int indexBuffer = 0;
+    unsigned int parameterBuffer = 0;
+    int parameterKey = -1;  // 0 whole strips, 1 half strips; -1 none
     unsigned int wireArray = 0;
     unsigned int wireBuffer = 0;
     int rows = 0;

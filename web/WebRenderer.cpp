@@ -2,6 +2,7 @@
 
 #include <GLES3/gl3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "geometry/Decorations.h"
 #include "viewer/AppState.h"
 #include "viewer/HeadsUp.h"
+#include "viewer/Origin.h"
 #include "viewer/SurfaceLook.h"
 #include "web/GLProgram.h"
 #include "web/Shaders.h"
@@ -112,6 +114,58 @@ void appendLine(std::vector<float>& out, int y, const char* text, int viewHeight
 }
 }
 
+void WebRenderer::bindOriginTexture(const AppState& state)
+{
+    // Unit 1, so the font keeps unit 0.
+    glActiveTexture(GL_TEXTURE1);
+    if (!originTexture)
+        glGenTextures(1, &originTexture);
+    glBindTexture(GL_TEXTURE_2D, originTexture);
+    if (originRevision != state.look.revision) {
+        const Picture texture = ::originTexture(state.look);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texture.width, texture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     texture.rgba.data());
+        // Longitude goes round; latitude stops at the poles.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        originRevision = state.look.revision;
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void WebRenderer::drawOriginLines(const AppState& state, const float (&projection)[16], const float (&viewing)[16],
+                                  float pixelScale)
+{
+    glUseProgram(plainProgram);
+    glUniformMatrix4fv(glGetUniformLocation(plainProgram, "projection"), 1, GL_FALSE, projection);
+    glUniformMatrix4fv(glGetUniformLocation(plainProgram, "modelView"), 1, GL_FALSE, viewing);
+    // White on the colour schemes; black on the yellow and violet sides.
+    const float grey = state.look.colours == ColourScheme::Sides ? 0.0f : 1.0f;
+    setVector(plainProgram, "color", grey, grey, grey);
+    for (const Polyline& line : originLines.graticule)
+        streamAndDraw(lineArray, lineBuffer, line.points, GL_LINE_STRIP, 3);
+    if (originLines.tracks.empty())
+        return;
+    setVector(plainProgram, "color", 1, 0.15f, 0.1f);
+    for (const Polyline& line : originLines.tracks)
+        streamAndDraw(lineArray, lineBuffer, line.points, GL_LINE_STRIP, 3);
+
+    // Markers: a red ring round a white dot, over everything.
+    glUseProgram(markerProgram);
+    glUniformMatrix4fv(glGetUniformLocation(markerProgram, "projection"), 1, GL_FALSE, projection);
+    glUniformMatrix4fv(glGetUniformLocation(markerProgram, "modelView"), 1, GL_FALSE, viewing);
+    glDisable(GL_DEPTH_TEST);
+    for (const auto& [size, grey] : {std::pair{11.0f, 0.0f}, std::pair{7.0f, 1.0f}}) {
+        glUniform1f(glGetUniformLocation(markerProgram, "pointSize"), size * pixelScale);
+        setVector(markerProgram, "color", 1, grey, grey);
+        streamAndDraw(lineArray, lineBuffer, originLines.markers, GL_POINTS, 3);
+    }
+    glEnable(GL_DEPTH_TEST);
+}
+
 bool WebRenderer::init()
 {
     smoothProgram = buildProgram(shaders::surfaceVertex, shaders::surfaceFragment, "#define INTERPOLATION smooth\n");
@@ -119,7 +173,8 @@ bool WebRenderer::init()
     plainProgram = buildProgram(shaders::plainVertex, shaders::plainFragment, "");
     wireProgram = buildProgram(shaders::wireVertex, shaders::plainFragment, "");
     textProgram = buildProgram(shaders::textVertex, shaders::textFragment, "");
-    if (!smoothProgram || !flatProgram || !plainProgram || !wireProgram || !textProgram)
+    markerProgram = buildProgram(shaders::markerVertex, shaders::plainFragment, "");
+    if (!smoothProgram || !flatProgram || !plainProgram || !wireProgram || !textProgram || !markerProgram)
         return false;
 
     glGenVertexArrays(1, &lineArray);
@@ -171,6 +226,12 @@ void WebRenderer::render(AppState& state, float pixelScale)
     state.mesh.prepare(state.halfStrips);
     if (rebuilding)
         surface.upload(state.mesh.grid, state.mesh.gridRows(), state.mesh.gridColumns());
+    if (state.look.textured()) {
+        surface.useGridParameters(state.halfStrips);
+        bindOriginTexture(state);
+    }
+    if (state.look.hasLines())
+        originLines.refresh(state.mesh, state.halfStrips, state.look);
 
     const int views = state.stereo ? 2 : 1;
     for (int view = 0; view < views; ++view)
@@ -194,9 +255,12 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
     }
 
     const EyeMode eye = !state.stereo ? MonoEye : view == 1 ? RightEye : LeftEye;
-    const CameraProjection lens = camera.projection(eye, state.stereoDistance);
+    const CameraProjection lens = camera.projection(eye, state.stereoDistance, state.orthographic);
     Matrix4 projection;
-    projection.setFrustum(lens.left, lens.right, lens.bottom, lens.top, lens.nearPlane, lens.farPlane);
+    if (lens.orthographic)
+        projection.setOrthographic(lens.left, lens.right, lens.bottom, lens.top, lens.nearPlane, lens.farPlane);
+    else
+        projection.setFrustum(lens.left, lens.right, lens.bottom, lens.top, lens.nearPlane, lens.farPlane);
     Matrix4 viewing;
     viewing.setLookAtFrame(lens.eyePosition, lens.target, lens.up, false);
 
@@ -221,6 +285,8 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
     }
 
     const int mode = state.displayMode;
+    const bool textured = state.look.textured() && mode >= 2;
+    const bool lines = state.look.hasLines();
     GLuint program = plainProgram;
     if (mode == 1) {
         program = wireProgram;
@@ -241,11 +307,18 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
         // A world position, taken into this view's eye space.
         const Vector3 light = viewing * surfaceLightPosition(camera);
         setVector(program, "lightPosition", light.x, light.y, light.z);
+        glUniform1i(glGetUniformLocation(program, "textured"), textured ? 1 : 0);
+        glUniform1i(glGetUniformLocation(program, "bands"), state.look.bands != BandKind::None ? 1 : 0);
+        glUniform1i(glGetUniformLocation(program, "origin"), 1);
     } else {
         setVector(program, "color", 1, 1, 1);
     }
     setMatrix(program, "projection", projection);
 
+    if (lines) {
+        glPolygonOffset(lineOffsetFactor, lineOffsetUnits);
+        glEnable(GL_POLYGON_OFFSET_FILL);
+    }
     const SurfaceMesh& mesh = state.mesh;
     const Vector3 yAxis(0, 1, 0, 1);
     const Vector3 zAxis(0, 0, 1, 1);
@@ -253,15 +326,28 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
         const Matrix4 hemisphere = viewing * turn(hemisphereTurnDegrees(h), yAxis);
         for (int s = 0; s < mesh.stripsShown; ++s) {
             setMatrix(program, "modelView", hemisphere * turn(stripTurnDegrees(h, s, mesh.totalStrips), zAxis));
+            if (textured) {
+                const OriginTextureTransform o = originTextureTransform(h, s, mesh.totalStrips);
+                const float m[9] = {float(o.su), float(o.tu), 0, float(o.sv), float(o.tv), 0, float(o.s0), float(o.t0), 1};
+                glUniformMatrix3fv(glGetUniformLocation(program, "originTransform"), 1, GL_FALSE, m);
+            }
             surface.draw(mode, h);
         }
     }
+    if (lines)
+        glDisable(GL_POLYGON_OFFSET_FILL);
 
     if (state.alphaBlending) {
         glDisable(GL_BLEND);
         glEnable(GL_DEPTH_TEST);
     }
     glDisable(GL_CULL_FACE);
+    if (lines) {
+        float p[16], v[16];
+        std::copy(projection.data(), projection.data() + 16, p);
+        std::copy(viewing.data(), viewing.data() + 16, v);
+        drawOriginLines(state, p, v, pixelScale);
+    }
 
     if (!state.showText)
         return;

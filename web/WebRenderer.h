@@ -3,12 +3,15 @@
 // frame, step for step, without the fixed pipeline. One view in mono, two
 // side by side in stereo (left eye on the left), each with the optional world
 // axes and target cross, the surface in its display mode, lighting, culling
-// and blending, and the heads-up text.
+// and blending, and the heads-up text; coloured, banded, lined and tracked
+// by origin when the look asks for it (the lit modes take the colours and
+// bands; points and wireframe stay white), as on the desktop.
 //
 // Window sizes and the text are in CSS pixels, as the camera and the mouse
 // count them; `pixelScale` drawing-buffer pixels make one CSS pixel, so the
 // frame stays sharp on dense screens. Owns its GL objects for the life of the
 // page; one thread only.
+#include "viewer/OriginLines.h"
 #include "web/SurfaceBuffers.h"
 
 struct AppState;
@@ -21,12 +24,19 @@ struct WebRenderer {
 
 private:
     void drawView(AppState& state, int view, float pixelScale);
+    void bindOriginTexture(const AppState& state);
+    void drawOriginLines(const AppState& state, const float (&projection)[16], const float (&viewing)[16],
+                         float pixelScale);
 
     unsigned int smoothProgram = 0;
     unsigned int flatProgram = 0;
     unsigned int plainProgram = 0;
     unsigned int wireProgram = 0;
     unsigned int textProgram = 0;
+    unsigned int markerProgram = 0;
+    unsigned int originTexture = 0;  // made on first use
+    long originRevision = -1;        // the look's revision it holds
+    OriginLineSet originLines;
     unsigned int fontTexture = 0;
     unsigned int lineArray = 0;   // decorations: positions at attribute 0
     unsigned int lineBuffer = 0;

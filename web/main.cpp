@@ -431,9 +431,19 @@ EMSCRIPTEN_KEEPALIVE double vvTimeFrames(int count)
 int main(int argc, char** argv)
 {
     // Words of the page's query string arrive as the command line.
-    if (!parseCommandLine(argc, argv, appState, stdout, stderr)) {
+    // A bad value of the origin look's options leaves its line in the
+    // console and the viewer running without the rest of the words.
+    bool badValue = false;
+    if (!parseCommandLine(argc, argv, appState, stdout, stderr, &badValue)) {
         stop("Stopped: the usage text is in the browser console.");
         return 0;
+    }
+    if (appState.look.colours == ColourScheme::Image && !appState.look.image) {
+        // The page has no files of its own: a picture comes from the page.
+        std::fprintf(stderr, "--colours image: the page cannot open '%s'; the surface keeps its sides\n",
+                     appState.look.imagePath.c_str());
+        appState.look.colours = ColourScheme::Sides;
+        appState.look.touch();
     }
 
     EmscriptenWebGLContextAttributes attributes;

@@ -533,6 +533,18 @@ def sanitized_build(build=None):
         return False
 
 
+# What --help adds after the usage line: the options of the origin look.
+LOOK_USAGE = ("Showing where each point of the sphere started:\n"
+              "  --colours SCHEME       sides (the default), latitude, longitude or image FILE.png\n"
+              "                         (an equirectangular picture, twice as wide as tall)\n"
+              "  --bands latitude|longitude N\n"
+              "                         draw every other one of N bands (2..180) of the origin\n"
+              "  --graticule DEGREES    lines of the origin's latitude and longitude (1..90)\n"
+              "  --track LAT,LON        the path of the point of that origin (repeatable)\n"
+              "  --orthographic         parallel projection\n"
+              "\n")
+
+
 def run_quick(*args, timeout=10, display=":0"):
     """Runs the binary to completion (for runs that must not open a window)."""
     env = dict(os.environ, DISPLAY=display)

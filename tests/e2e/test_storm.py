@@ -142,11 +142,11 @@ class Storm:
         small to open the menu safely inside it."""
         if self.width < 40 or self.height < 40:
             return None
-        # Pressed near the top left of the screen, the whole menu fits below
-        # and to the right of the pointer, so no entry moves and Quit stays
-        # out of reach.
+        # Pressed near the top left of the screen, the whole menu (31 entries,
+        # 779 pixels tall) fits below and to the right of the pointer on the
+        # 1024-pixel screen, so no entry moves and Quit stays out of reach.
         x = self.rng.randint(5, min(self.width, 400) - 5)
-        y = self.rng.randint(5, min(self.height, 300) - 5)
+        y = self.rng.randint(5, min(self.height, 240) - 5)
         entry = self.rng.randint(0, LAST_SAFE_MENU_ENTRY)
         self.count("menu")
         return ["mousemove", "--window", self.v.window, x, y, "mousedown", 3, "sleep", 0.3,

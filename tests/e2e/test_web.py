@@ -31,10 +31,18 @@ MATCHING_SHARE = 0.97
 AXES_LABEL = "Toggle Display of World Space Axes (w)"
 
 
+def typed(page, keys, time_line):
+    """Types the keys and waits until the page shows their time."""
+    page.keys(*keys)
+    page.wait_for(lambda: hud.read_hud(page.canvas_image()).lines[0].startswith(time_line), what=time_line)
+
+
 def desktop_labels():
-    """The menu labels as the shared command table spells them."""
+    """The menu labels as the shared command table spells them (the 27, not
+    the origin look's entries appended after them on the desktop)."""
     with open(os.path.join(browser.SOURCE_DIR, "viewer", "Commands.cpp"), encoding="utf-8") as f:
-        return [label.encode().decode("unicode_escape") for label in re.findall(r'\{\d+, "((?:[^"\\]|\\.)*)"\}', f.read())]
+        table = f.read().split("menuEntries[menuEntryCount] = {", 1)[1].split("};", 1)[0]
+        return [label.encode().decode("unicode_escape") for label in re.findall(r'\{\d+, "((?:[^"\\]|\\.)*)"\}', table)]
 
 
 @unittest.skipUnless(browser.site_built(), f"no web build in {browser.SITE_DIR}: run scripts/web.sh")
@@ -90,6 +98,20 @@ class WebViewer(unittest.TestCase):
             ("stereo start-up", lambda p: None, lambda v: None, "t = 0.0000"),
             ("blending, flat", lambda p: p.keys("a", "s"), lambda v: v.key("a", "s"), "t = 0.0000"),
         ], "--stereo")
+
+    def test_origin_look_from_the_query_string_matches_the_desktop(self):
+        # The same words on both command lines: colours, bands, graticule,
+        # a track and the parallel view, at the start and in the twist.
+        self.frames([
+            ("latitude colours, orthographic", lambda p: None, lambda v: None, "t = 0.0000"),
+            ("bands, lines and a track at t = 0.375", lambda p: typed(p, "+" * 96, "t = 0.3750"),
+             lambda v: v.key(*["plus"] * 96), "t = 0.3750"),
+        ], "--colours", "latitude", "--graticule", "30", "--track", "20,40", "--orthographic")
+        self.frames([
+            ("longitude colours, latitude bands", lambda p: None, lambda v: None, "t = 0.0000"),
+            ("the same at t = 0.1562", lambda p: typed(p, "+" * 40, "t = 0.1562"), lambda v: v.key(*["plus"] * 40),
+             "t = 0.1562"),
+        ], "--colours", "longitude", "--bands", "latitude", "6")
 
     def test_menu_keys_and_console_messages(self):
         with browser.Page() as page:

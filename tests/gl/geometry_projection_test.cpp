@@ -28,7 +28,7 @@ void expectMatrix(GLenum which, const Matrix4& expected, double tolerance, bool 
     }
 }
 
-TEST(ProjectionMatrices, FrustumMatchesGlFrustum)
+TEST(ProjectionMatrices, FrustumAndOrthographicMatchGlFrustumAndGlOrtho)
 {
     // The home view, a stereo-shifted window, a wide off-centre window and
     // a far-reaching one.
@@ -40,15 +40,22 @@ TEST(ProjectionMatrices, FrustumMatchesGlFrustum)
         {-0.3f, 0.9f, -0.2f, 0.1f, 0.5f, 7},
         {-1e-3f, 1e-3f, -2e-3f, 2e-3f, 1e-2f, 1e4f},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.l << " " << c.r << " " << c.b << " " << c.t << " " << c.n << " " << c.f);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glFrustum(c.l, c.r, c.b, c.t, c.n, c.f);
-        Matrix4 m;
-        m.setFrustum(c.l, c.r, c.b, c.t, c.n, c.f);
-        expectMatrix(GL_PROJECTION_MATRIX, m, kRelative, true);
-    }
+    for (const bool parallel : {false, true})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.l << " " << c.r << " " << c.b << " " << c.t << " " << c.n << " "
+                                            << c.f << (parallel ? " orthographic" : ""));
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            Matrix4 m;
+            if (parallel) {
+                glOrtho(c.l, c.r, c.b, c.t, c.n, c.f);
+                m.setOrthographic(c.l, c.r, c.b, c.t, c.n, c.f);
+            } else {
+                glFrustum(c.l, c.r, c.b, c.t, c.n, c.f);
+                m.setFrustum(c.l, c.r, c.b, c.t, c.n, c.f);
+            }
+            expectMatrix(GL_PROJECTION_MATRIX, m, kRelative, true);
+        }
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
 }

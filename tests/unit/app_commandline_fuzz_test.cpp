@@ -196,7 +196,8 @@ TEST(CommandLineFuzz, RandomVectorsFollowTheRules)
         if (!run) {
             ++usageRuns;
             EXPECT_EQ(usage, format("\nUsage: %s [--help] [--root] [--stereo [stereo_distance]]\n\n",
-                                    words[0].c_str()));
+                                    words[0].c_str()) +
+                                 "Showing where each point of the sphere started:\n" + lookUsage + "\n");
             EXPECT_EQ(printed, "");
         } else {
             EXPECT_EQ(usage, "");

@@ -1,6 +1,7 @@
 // Command transitions as the menu, keys and special keys drive them.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <string>
 
@@ -181,4 +182,57 @@ TEST(Commands, UnboundInputIsReportedNotActedOn)
         EXPECT_FALSE(result.known);
         EXPECT_FALSE(result.redraw);
     }
+}
+
+TEST(Commands, AppendedEntriesCycleTheOriginLookAndNoKeyReachesThem)
+{
+    AppState state;
+    std::set<int> ids;
+    for (const MenuEntry& entry : menuEntries)
+        ids.insert(entry.id);
+    for (const MenuEntry& entry : originMenuEntries)
+        EXPECT_TRUE(ids.insert(entry.id).second) << entry.label;
+    for (int key = 0; key < 256; ++key) {
+        const KeyBinding binding = keyBinding(static_cast<unsigned char>(key));
+        if (binding.kind == KeyBinding::Command) {
+            EXPECT_LT(binding.menuId, originMenuEntries[0].id);
+        }
+    }
+
+    // Colours: sides -> latitude -> longitude -> sides while no picture was
+    // read; each step renews the texture's revision.
+    long revision = state.look.revision;
+    for (const ColourScheme next : {ColourScheme::Latitude, ColourScheme::Longitude, ColourScheme::Sides}) {
+        EXPECT_TRUE(applyCommand(state, originMenuEntries[0].id).redraw);
+        EXPECT_EQ(state.look.colours, next);
+        EXPECT_NE(state.look.revision, revision);
+        revision = state.look.revision;
+    }
+    state.look.image = std::make_shared<Picture>();
+    applyCommand(state, originMenuEntries[0].id);
+    applyCommand(state, originMenuEntries[0].id);
+    applyCommand(state, originMenuEntries[0].id);
+    EXPECT_EQ(state.look.colours, ColourScheme::Image);
+
+    // Bands: none -> latitude -> longitude -> none, keeping the count.
+    state.look.bandCount = 5;
+    for (const BandKind next : {BandKind::Latitude, BandKind::Longitude, BandKind::None}) {
+        applyCommand(state, originMenuEntries[1].id);
+        EXPECT_EQ(state.look.bands, next);
+        EXPECT_EQ(state.look.bandCount, 5);
+    }
+
+    // The graticule comes back at the spacing it had; 15 degrees at first.
+    applyCommand(state, originMenuEntries[2].id);
+    EXPECT_EQ(state.look.graticuleDegrees, 15);
+    state.look.graticuleDegrees = 20;
+    applyCommand(state, originMenuEntries[2].id);
+    EXPECT_EQ(state.look.graticuleDegrees, 0);
+    applyCommand(state, originMenuEntries[2].id);
+    EXPECT_EQ(state.look.graticuleDegrees, 20);
+
+    applyCommand(state, originMenuEntries[3].id);
+    EXPECT_TRUE(state.orthographic);
+    applyCommand(state, originMenuEntries[3].id);
+    EXPECT_FALSE(state.orthographic);
 }

@@ -237,7 +237,7 @@ void parse(Parsed& p, std::initializer_list<const char*> words)
     p.run = parseCommandLine(static_cast<int>(argv.size()), argv.data(), p.state, out, err);
     for (auto [file, text] : {std::pair{out, &p.out}, {err, &p.err}}) {
         std::rewind(file);
-        char buffer[512];
+        char buffer[4096];
         size_t n = std::fread(buffer, 1, sizeof buffer, file);
         text->assign(buffer, n);
         std::fclose(file);
@@ -289,7 +289,8 @@ TEST(CommandLine, HelpStopsAtOnceAfterEarlierFlags)
     EXPECT_FALSE(help.run);
     EXPECT_TRUE(help.state.animateEversion);  // -r came first
     EXPECT_FALSE(help.state.stereo);          // nothing after -h is read
-    EXPECT_EQ(help.err, "\nUsage: ./viewer [--help] [--root] [--stereo [stereo_distance]]\n\n");
+    EXPECT_EQ(help.err, std::string("\nUsage: ./viewer [--help] [--root] [--stereo [stereo_distance]]\n\n") +
+                            "Showing where each point of the sphere started:\n" + lookUsage + "\n");
     EXPECT_EQ(help.out, "");
 }
 

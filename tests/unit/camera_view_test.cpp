@@ -66,6 +66,35 @@ TEST(Camera, SmallerSideAlwaysSpansTheFieldOfView)
     EXPECT_EQ(c.viewportRadius, 100.5f);
 }
 
+TEST(Camera, OrthographicWindowHasThePerspectiveSizeAtTheTarget)
+{
+    // In mono and in each stereo eye, after a dolly and on a wide window:
+    // the parallel window is the frustum's near window scaled out to the
+    // eye's distance from the target, centred on the eye's own line, from
+    // the same eye.
+    Camera c = homeCamera(640, 400);
+    c.dolly(30);
+    for (const EyeMode eye : {MonoEye, LeftEye, RightEye}) {
+        SCOPED_TRACE(eye);
+        const CameraProjection perspective = c.projection(eye, 0.3f);
+        const CameraProjection parallel = c.projection(eye, 0.3f, true);
+        EXPECT_FALSE(perspective.orthographic);
+        EXPECT_TRUE(parallel.orthographic);
+        const float scale = (c.target - parallel.eyePosition).length() / c.nearPlane;
+        EXPECT_NEAR(parallel.right - parallel.left, c.nearWidth * scale, 1e-5f);
+        EXPECT_NEAR(parallel.top - parallel.bottom, c.nearHeight * scale, 1e-5f);
+        EXPECT_NEAR(parallel.right + parallel.left, 0, 1e-6f);
+        EXPECT_EQ(parallel.eyePosition.x, perspective.eyePosition.x);
+        EXPECT_EQ(parallel.eyePosition.z, perspective.eyePosition.z);
+        EXPECT_EQ(parallel.nearPlane, perspective.nearPlane);
+        EXPECT_EQ(parallel.farPlane, perspective.farPlane);
+    }
+    // At home the smaller side spans 2.2 world units: the unit sphere fills
+    // 1 / 2.2 of half of it.
+    const CameraProjection home = homeCamera().projection(MonoEye, 0, true);
+    EXPECT_NEAR(home.top, 2.2f, 1e-5f);
+}
+
 TEST(Camera, ProjectToPixelExamples)
 {
     const Camera c = homeCamera();
