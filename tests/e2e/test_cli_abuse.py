@@ -212,7 +212,7 @@ class WindowedAbuse(unittest.TestCase):
         proc = subprocess.Popen([harness.BINARY, *words], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         problem, width = None, 0
         try:
-            window, deadline = None, time.time() + 30
+            window, deadline = None, time.time() + harness.scaled(30)
             while window is None and time.time() < deadline and proc.poll() is None:
                 found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{harness.TITLE}$"],
                                        env=env, capture_output=True, text=True, timeout=30).stdout.split()
@@ -221,11 +221,19 @@ class WindowedAbuse(unittest.TestCase):
             if window is None:
                 problem = "no window"
             else:
-                time.sleep(ALIVE_SECONDS)
-                geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=env,
-                                          capture_output=True, text=True, timeout=30).stdout
-                size = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
-                width = int(size.get("WIDTH", 0))
+                # GLUT shows the window at its default size and then resizes
+                # it, later the busier the machine: the run must live at least
+                # ALIVE_SECONDS and reach the width it asked for in time.
+                wanted = 1024 if stereo_line(words) else 512
+                alive_until, deadline = time.time() + ALIVE_SECONDS, time.time() + harness.scaled(30)
+                while proc.poll() is None:
+                    geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=env,
+                                              capture_output=True, text=True, timeout=30).stdout
+                    size = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+                    width = int(size.get("WIDTH", 0))
+                    if (width == wanted and time.time() >= alive_until) or time.time() > deadline:
+                        break
+                    time.sleep(0.1)
         finally:
             if proc.poll() is None:
                 proc.send_signal(signal.SIGTERM)
