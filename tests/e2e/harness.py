@@ -6,11 +6,13 @@ import math
 import os
 import re
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
+import zlib
 
 BINARY = os.environ.get("VV_BINARY", os.path.join(os.path.dirname(__file__), "../../build/vedoze-vaderuve"))
 TITLE = "Vedoze Vaderuve"
@@ -543,6 +545,36 @@ LOOK_USAGE = ("Showing where each point of the sphere started:\n"
               "  --track LAT,LON        the path of the point of that origin (repeatable)\n"
               "  --orthographic         parallel projection\n"
               "\n")
+
+
+EXPORT = os.environ.get("VV_EXPORT", os.path.join(os.path.dirname(__file__), "../../build/vedoze-vaderuve-export"))
+
+
+def export_image(*options):
+    """The exporter's picture for `options`, read back by ImageMagick (a
+    reader apart from the writer); the run must succeed silently."""
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "shot.png")
+        result = subprocess.run([EXPORT, "image", *options, "-o", path], env=env, capture_output=True, text=True,
+                                timeout=scaled(120))
+        assert result.returncode == 0, result.stderr
+        assert result.stderr == "", result.stderr
+        ppm = subprocess.run(["convert", "png:" + path, "ppm:-"], capture_output=True, check=True).stdout
+    return parse_ppm(ppm)
+
+
+def write_png(path, width, height, rgb_of=lambda x, y: (0, 0, 0)):
+    """An 8-bit RGB PNG written by hand, so that a test picture does not
+    come from the code under test."""
+    rows = b"".join(b"\0" + bytes(c for x in range(width) for c in rgb_of(x, y)) for y in range(height))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+                chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
 
 
 def run_quick(*args, timeout=10, display=":0"):

@@ -3,28 +3,12 @@ pixel for pixel: both draw with the same frame code on Mesa's llvmpipe, the
 viewer in a GLX window under Xvfb, the exporter in an EGL pbuffer with no
 display at all."""
 
-import os
-import subprocess
-import tempfile
 import unittest
 
 import harness
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-EXPORT = os.environ.get("VV_EXPORT", os.path.join(HERE, "../../build/vedoze-vaderuve-export"))
 
 
-def export_image(*options):
-    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
-    with tempfile.TemporaryDirectory() as folder:
-        path = os.path.join(folder, "shot.png")
-        result = subprocess.run([EXPORT, "image", *options, "-o", path], env=env, capture_output=True, text=True,
-                                timeout=120)
-        assert result.returncode == 0, result.stderr
-        assert result.stderr == "", result.stderr
-        # ImageMagick decodes the PNG: a reader apart from the writer.
-        ppm = subprocess.run(["convert", "png:" + path, "ppm:-"], capture_output=True, check=True).stdout
-    return harness.parse_ppm(ppm)
 
 
 class StartUpFrame(unittest.TestCase):
@@ -35,7 +19,7 @@ class StartUpFrame(unittest.TestCase):
                     viewer.wait_window()
                     # The first frame is drawn at 300 x 300 before the resize.
                     shot = viewer.wait_still(quiet=0.5, timeout=15)
-                picture = export_image(*export_args)
+                picture = harness.export_image(*export_args)
                 self.assertEqual((picture.width, picture.height), (shot.width, shot.height))
                 differing = sum(1 for i in range(0, len(shot.data), 3)
                                 if shot.data[i:i + 3] != picture.data[i:i + 3])

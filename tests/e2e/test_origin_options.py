@@ -4,16 +4,14 @@ status 2, no window and no file. Good values, and the menu entries appended
 after the 27, draw in the desktop window what the exporter draws."""
 
 import os
-import struct
 import subprocess
 import tempfile
 import unittest
-import zlib
 
 import harness
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-EXPORT = os.environ.get("VV_EXPORT", os.path.join(HERE, "../../build/vedoze-vaderuve-export"))
+EXPORT = harness.EXPORT
 
 # (arguments, text the line must hold). FOLDER is an existing folder,
 # SQUARE.png a readable 8 x 8 PNG, TEXT.png a file that is no PNG.
@@ -39,26 +37,8 @@ CASES = [
 ]
 
 
-def write_png(path, width, height, rgb_of=lambda x, y: (0, 0, 0)):
-    rows = b"".join(b"\0" + bytes(c for x in range(width) for c in rgb_of(x, y)) for y in range(height))
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
-
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
-                chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
 
 
-def export_image(*options):
-    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
-    with tempfile.TemporaryDirectory() as folder:
-        path = os.path.join(folder, "shot.png")
-        result = subprocess.run([EXPORT, "image", *options, "-o", path], env=env, capture_output=True, text=True,
-                                timeout=120)
-        assert result.returncode == 0, result.stderr
-        ppm = subprocess.run(["convert", "png:" + path, "ppm:-"], capture_output=True, check=True).stdout
-    return harness.parse_ppm(ppm)
 
 
 class BadValues(unittest.TestCase):
@@ -68,7 +48,7 @@ class BadValues(unittest.TestCase):
         with tempfile.TemporaryDirectory() as folder:
             os.chdir(folder)
             os.mkdir("FOLDER")
-            write_png("SQUARE.png", 8, 8)
+            harness.write_png("SQUARE.png", 8, 8)
             with open("TEXT.png", "w") as f:
                 f.write("not a picture\n")
             for args, text in CASES:
@@ -101,13 +81,13 @@ class DesktopAgreesWithTheExporter(unittest.TestCase):
     def test_options_and_appended_menu_entries_draw_the_exporters_frames(self):
         with tempfile.TemporaryDirectory() as folder:
             picture = os.path.join(folder, "map.png")
-            write_png(picture, 64, 32, lambda x, y: (4 * x, 8 * y, 255 - 4 * x))
+            harness.write_png(picture, 64, 32, lambda x, y: (4 * x, 8 * y, 255 - 4 * x))
             for look in (["--colours", "longitude", "--graticule", "30", "--track", "20,40", "--bands", "latitude",
                           "6", "--orthographic"],
                          ["--colours", "image", picture, "--bands", "longitude", "5"]):
                 with self.subTest(look=look), harness.Viewer(*look) as viewer:
                     viewer.wait_window()
-                    want = export_image(*look)
+                    want = harness.export_image(*look)
                     viewer.wait_for(lambda shot: shot.data == want.data, timeout=20, what="the exporter's frame")
 
         with harness.Viewer() as viewer:
@@ -118,7 +98,7 @@ class DesktopAgreesWithTheExporter(unittest.TestCase):
                                    (29, ["--graticule", "15"]), (30, ["--orthographic"])):
                 look_so_far = options if index == 27 else look_so_far + options
                 viewer.menu(index)
-                want = export_image(*look_so_far)
+                want = harness.export_image(*look_so_far)
                 viewer.wait_for(lambda shot: shot.data == want.data, timeout=20, what=f"menu entry {index}")
 
 

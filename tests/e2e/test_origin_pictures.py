@@ -8,16 +8,11 @@ z = sqrt(1 - x^2 - y^2), R the predicted radius below."""
 
 import math
 import os
-import struct
-import subprocess
 import tempfile
 import unittest
-import zlib
 
 import harness
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-EXPORT = os.environ.get("VV_EXPORT", os.path.join(HERE, "../../build/vedoze-vaderuve-export"))
 
 # The orthographic window at the target has the perspective frustum's size
 # there: half the smaller side spans HOME_DISTANCE * tan(15 degrees) = 2.2
@@ -42,14 +37,8 @@ def longitude_colour(longitude):
     return [0.55 + 0.35 * math.cos(a - c * 2 * math.pi / 3) for c in range(3)]
 
 
-def export(*options, folder):
-    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
-    path = os.path.join(folder, "shot.png")
-    result = subprocess.run([EXPORT, "image", "--no-text", *options, "-o", path], env=env, capture_output=True,
-                            text=True, timeout=120)
-    assert result.returncode == 0, result.stderr
-    ppm = subprocess.run(["convert", "png:" + path, "ppm:-"], capture_output=True, check=True).stdout
-    return harness.parse_ppm(ppm)
+def export(*options):
+    return harness.export_image("--no-text", *options)
 
 
 def sphere_point(column, row):
@@ -82,15 +71,6 @@ def sample_pixels(step=9, inside=0.93):
                 yield column, row, p
 
 
-def write_png(path, width, height, rgb_of):
-    rows = b"".join(b"\0" + bytes(c for x in range(width) for c in rgb_of(x, y)) for y in range(height))
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
-
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
-                chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
 
 
 class OriginPictures(unittest.TestCase):
@@ -102,7 +82,7 @@ class OriginPictures(unittest.TestCase):
         self.folder_object.cleanup()
 
     def test_orthographic_outline_is_a_circle_of_the_predicted_radius(self):
-        shot = export("--orthographic", folder=self.folder)
+        shot = export("--orthographic")
         lit = [(x, y) for y in range(512) for x in range(512) if shot.pixel(x, y) != (0, 0, 0)]
         self.assertAlmostEqual(math.sqrt(len(lit) / math.pi), RADIUS, delta=RADIUS * harness.AREA_TOLERANCE / 2)
         for x, y in lit:
@@ -122,8 +102,7 @@ class OriginPictures(unittest.TestCase):
         brightness = {}
         for scheme, time, origin, colour in cases:
             with self.subTest(scheme=scheme, time=time):
-                shot = export("--orthographic", "--colours", scheme, "--time", time, "--patches", "64",
-                              folder=self.folder)
+                shot = export("--orthographic", "--colours", scheme, "--time", time, "--patches", "64")
                 worst = 0
                 for column, row, p in sample_pixels():
                     k, miss = fit(shot.pixel(column, row), colour(origin(p)))
@@ -141,10 +120,9 @@ class OriginPictures(unittest.TestCase):
         quadrants = {("north", "west"): (255, 0, 0), ("north", "east"): (0, 255, 0),
                      ("south", "west"): (0, 0, 255), ("south", "east"): (255, 255, 0)}
         picture = os.path.join(self.folder, "quadrants.png")
-        write_png(picture, 64, 32, lambda x, y: quadrants[("north" if y < 16 else "south", "west" if x < 32 else "east")])
+        harness.write_png(picture, 64, 32, lambda x, y: quadrants[("north" if y < 16 else "south", "west" if x < 32 else "east")])
         for time in ("0", "1"):
-            shot = export("--orthographic", "--colours", "image", picture, "--time", time, "--patches", "48",
-                          folder=self.folder)
+            shot = export("--orthographic", "--colours", "image", picture, "--time", time, "--patches", "48")
             checked = 0
             for column, row, p in sample_pixels(step=13):
                 o = p if time == "0" else [-c for c in p]
@@ -161,14 +139,14 @@ class OriginPictures(unittest.TestCase):
     def test_longitude_bands_leave_half_of_the_disc_open(self):
         # Seen from above the pole, a band of longitude in front covers the
         # same band behind it, so the gaps show the black background.
-        shot = export("--orthographic", "--bands", "longitude", "8", folder=self.folder)
+        shot = export("--orthographic", "--bands", "longitude", "8")
         disc = [(x, y) for x, y, _ in sample_pixels(step=2, inside=0.97)]
         drawn = sum(1 for x, y in disc if shot.pixel(x, y) != (0, 0, 0))
         self.assertAlmostEqual(drawn / len(disc), 0.5, delta=0.03)
 
     def test_graticule_and_track_marker_sit_where_the_sphere_puts_them(self):
         shot = export("--orthographic", "--colours", "latitude", "--graticule", "30", "--track", "40,30",
-                      "--patches", "48", folder=self.folder)
+                      "--patches", "48")
         # The parallel of latitude 60 is the circle of radius cos 60: white
         # against the latitude colours, which are never brighter than 0.95 in
         # blue.
