@@ -26,8 +26,8 @@ export function menuIsOpen() {
   return menu.style.display === "block";
 }
 
-// `byFinger`: the lift of the finger that opened the menu picks nothing
-// either, and is told apart by its pointer type rather than its place.
+// A long press (`byFinger`) keeps no press point: its finger lifts on the
+// canvas, not on an entry, and only a later tap picks.
 export function openMenu(clientX, clientY, byFinger = false) {
   menu.style.display = "block";
   openedAt = byFinger ? null : [clientX, clientY];
