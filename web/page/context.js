@@ -1,6 +1,7 @@
 // A lost GPU context, as the page tells it: the module stops drawing and
 // recreates its GL objects when the context comes back; the page says it is
-// waiting, and after 5 s without the context that it should be reloaded.
+// waiting, and after 5 s without the context that it should be reloaded
+// (unless the viewer has stopped meanwhile: then the reason stays on show).
 // `contextChanged(lost)` is the module's hook for both events.
 import { sayContextBack, sayContextLost } from "./status.js";
 

@@ -31,15 +31,21 @@ export function say(text) {
     status.textContent = text;
 }
 
-// The state of the graphics context is said whether the viewer runs or not;
-// `givenUp` marks the message as an error.
+// The state of the graphics context replaces any action message; `givenUp`
+// marks it as an error. A stopped viewer keeps its reason on show: the
+// context coming back does not make it run again, and one that never comes
+// back matters no more.
 export function sayContextLost(text, givenUp) {
+  if (!running)
+    return;
   if (givenUp)
     status.classList.add("lost");
   status.textContent = text;
 }
 
 export function sayContextBack() {
+  if (!running)
+    return;
   status.classList.remove("lost");
   status.textContent = runningText;
 }
