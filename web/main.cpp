@@ -1,10 +1,10 @@
 // The viewer in a web page: the browser's entry point and the event glue.
 //
-// The page's script (viewer.js) turns DOM events into the desktop's input
-// codes and calls the functions exported below; they run the shared commands
-// and gestures of viewer/ on the one AppState, exactly as the desktop's GLUT
-// callbacks do, and ask for a redraw, which the next animation frame draws
-// with the WebGL 2 renderer. The animation timer ticks every
+// The page's script (the ES modules in web/page/) turns DOM events into the
+// desktop's input codes and calls the functions exported below; they run the
+// shared commands and gestures of viewer/ on the one AppState, exactly as the
+// desktop's GLUT callbacks do, and ask for a redraw, which the next animation
+// frame draws with the WebGL 2 renderer. The animation timer ticks every
 // timerIntervalMs, like GLUT's timer chain. Console messages go through
 // printf to the browser console. Everything runs on the page's one thread.
 #include <emscripten.h>
@@ -30,7 +30,7 @@
 #include "web/Glb.h"
 #include "web/WebRenderer.h"
 
-// Calls into the page's script (viewer.js), when it has the hook.
+// Calls into the page's script (web/page/viewer.js), when it has the hook.
 EM_JS(void, pageStopped, (const char* reason), {
     if (Module.viewerStopped)
         Module.viewerStopped(UTF8ToString(reason));

@@ -4,8 +4,9 @@
 "use strict";
 
 const CACHE = "vedoze-vaderuve-@BUILD@";
-const FILES = ["./", "index.html", "viewer.js", "vedoze-vaderuve.js", "vedoze-vaderuve.wasm",
-               "manifest.webmanifest", "icon-192.png", "icon-512.png"];
+const FILES = ["./", "index.html", "viewer.js", "controls.js", "context.js", "dom.js", "help.js", "input.js",
+               "layout.js", "link.js", "menu.js", "pointer.js", "saving.js", "status.js", "touch.js",
+               "vedoze-vaderuve.js", "vedoze-vaderuve.wasm", "manifest.webmanifest", "icon-192.png", "icon-512.png"];
 
 self.addEventListener("install", (event) => {
   // Past the HTTP cache, which may still hold the previous build's files.

@@ -403,6 +403,20 @@ class Phone(unittest.TestCase):
                 # One that never comes back is said on the page.
                 page.js("window.vvLose.loseContext()")
                 page.wait_for(lambda: "has not come back" in page.status(), timeout=30, what="the lost-context notice")
+                # A viewer stopped while the context is away stays stopped on the
+                # page: neither the 5 s notice nor the return says otherwise.
+                page.js("window.vvLose.restoreContext()")
+                page.wait_for(lambda: "Running" in page.status(), what="the context back")
+                page.js("window.vvLose.loseContext()")
+                page.wait_for(lambda: "lost" in page.status(), what="the context lost again")
+                page.js("Module._vvMenu(81)")
+                stopped = "Stopped (Esc). Reload the page to start again."
+                self.assertEqual(page.status(), stopped)
+                time.sleep(5.5)
+                self.assertEqual(page.status(), stopped)
+                page.js("window.vvLose.restoreContext()")
+                time.sleep(0.5)
+                self.assertEqual(page.status(), stopped)
                 self.assertEqual([e for e in page.errors() if "ERR_CONNECTION_REFUSED" not in e], [])
         finally:
             if site:
