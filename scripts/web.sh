@@ -48,15 +48,18 @@ emcmake cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build "$build_dir" -j "$(nproc)"
 
 site_dir=${VV_SITE_DIR:-site}
-modules=(viewer controls context dom help input layout link menu pointer saving status touch)
-files=(index.html "${modules[@]/%/.js}" vedoze-vaderuve.js vedoze-vaderuve.wasm manifest.webmanifest icon-192.png icon-512.png)
 mkdir -p "$site_dir"
-for f in "${files[@]}"; do
-  cp "$build_dir/$f" "$site_dir/$f.tmp"
+staged=("$build_dir"/site-files/* "$build_dir/vedoze-vaderuve.js" "$build_dir/vedoze-vaderuve.wasm")
+files=()
+for path in "${staged[@]}"; do
+  f=$(basename "$path")
+  files+=("$f")
+  cp "$path" "$site_dir/$f.tmp"
   mv -f "$site_dir/$f.tmp" "$site_dir/$f"
 done
 build_id=$(cd "$site_dir" && cat "${files[@]}" | sha256sum | cut -c1-16)
-sed "s/@BUILD@/$build_id/" "$build_dir/sw.js" > "$site_dir/sw.js.tmp"
+list=$(printf '"%s", ' "${files[@]}")
+sed -e "s/@BUILD@/$build_id/" -e "s/@FILES@/${list%, }/" "$build_dir/sw.js" > "$site_dir/sw.js.tmp"
 mv -f "$site_dir/sw.js.tmp" "$site_dir/sw.js"
 echo "Site written to $site_dir/ (build $build_id)"
 

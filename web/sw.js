@@ -1,12 +1,11 @@
 // The offline copy of the site: every file of one build in one cache, named
-// after that build, served before the network. A new build brings a new
+// after that build, served before the network. scripts/web.sh fills in the
+// build's name and its files. A new build brings a new
 // worker with a new name; it fills its own cache and removes the others.
 "use strict";
 
 const CACHE = "vedoze-vaderuve-@BUILD@";
-const FILES = ["./", "index.html", "viewer.js", "controls.js", "context.js", "dom.js", "help.js", "input.js",
-               "layout.js", "link.js", "menu.js", "pointer.js", "saving.js", "status.js", "touch.js",
-               "vedoze-vaderuve.js", "vedoze-vaderuve.wasm", "manifest.webmanifest", "icon-192.png", "icon-512.png"];
+const FILES = ["./", @FILES@];
 
 self.addEventListener("install", (event) => {
   // Past the HTTP cache, which may still hold the previous build's files.
