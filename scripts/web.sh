@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the viewer for web browsers in build-web/ (or $VV_WEB_BUILD_DIR,
 # CMake's build tree) and writes the deployable site, its own files and
-# nothing else, into site/ (or $VV_SITE_DIR): index.html, viewer.js,
+# nothing else, into site/ (or $VV_SITE_DIR): index.html, viewer.js, look.js,
 # vedoze-vaderuve.js, vedoze-vaderuve.wasm, the manifest, two icons and the
 # service worker, whose cache name is derived from the other files so that a
 # new build replaces the old offline copy. Installs Debian's emscripten first
@@ -47,7 +47,7 @@ emcmake cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build "$build_dir" -j "$(nproc)"
 
 site_dir=${VV_SITE_DIR:-site}
-files=(index.html viewer.js vedoze-vaderuve.js vedoze-vaderuve.wasm manifest.webmanifest icon-192.png icon-512.png)
+files=(index.html viewer.js look.js vedoze-vaderuve.js vedoze-vaderuve.wasm manifest.webmanifest icon-192.png icon-512.png)
 mkdir -p "$site_dir"
 for f in "${files[@]}"; do
   cp "$build_dir/$f" "$site_dir/$f.tmp"

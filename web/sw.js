@@ -4,7 +4,7 @@
 "use strict";
 
 const CACHE = "vedoze-vaderuve-@BUILD@";
-const FILES = ["./", "index.html", "viewer.js", "vedoze-vaderuve.js", "vedoze-vaderuve.wasm",
+const FILES = ["./", "index.html", "viewer.js", "look.js", "vedoze-vaderuve.js", "vedoze-vaderuve.wasm",
                "manifest.webmanifest", "icon-192.png", "icon-512.png"];
 
 self.addEventListener("install", (event) => {
