@@ -335,6 +335,19 @@ void appendNumber(std::string& out, const char* format, double value)
     out += buffer;
 }
 
+// The fewest significant digits (15 to 17) that read back as the same double:
+// a picked 61.42 stays 61.42 in the link.
+void appendShortest(std::string& out, double value)
+{
+    char buffer[40];
+    for (int digits = 15; digits <= 17; ++digits) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+        if (std::strtod(buffer, nullptr) == value)
+            break;
+    }
+    out += buffer;
+}
+
 }  // namespace
 
 std::string encodeViewLink(const ViewLink& view)
@@ -376,14 +389,15 @@ std::string encodeViewLink(const ViewLink& view)
         out += view.bands == BandKind::Latitude ? "latitude," : "longitude,";
         appendNumber(out, "%.0f", view.bandCount);
     }
-    number("graticule", "%.17g", view.graticuleDegrees);
+    out += "&graticule=";
+    appendShortest(out, view.graticuleDegrees);
     out += "&tracks=";
     for (int i = 0; i < view.trackCount; ++i) {
         if (i > 0)
             out += ';';
-        appendNumber(out, "%.17g", view.tracks[i].latitude);
+        appendShortest(out, view.tracks[i].latitude);
         out += ',';
-        appendNumber(out, "%.17g", view.tracks[i].longitude);
+        appendShortest(out, view.tracks[i].longitude);
     }
     whole("ortho", view.orthographic);
     if (view.hasCamera) {

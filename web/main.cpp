@@ -466,7 +466,7 @@ EMSCRIPTEN_KEEPALIVE int vvSetImage(const std::uint8_t* rgba, int width, int hei
     picture->width = width;
     picture->height = height;
     std::string problem = checkEquirectangular(*picture);
-    constexpr int maxSide = 8192;  // 256 MB of pixels; the texture keeps at most 4096 across
+    constexpr int maxSide = 8192;  // 128 MB of pixels; the texture keeps at most 4096 across
     if (problem.empty() && (!rgba || width > maxSide))
         problem = "is too large";
     if (!problem.empty()) {
