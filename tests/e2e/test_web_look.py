@@ -158,6 +158,37 @@ class WebLook(unittest.TestCase):
             page.wait_link_field("tracks", "")
             self.assertEqual(page.errors(), [])
 
+    def test_on_a_phone_targets_are_large_named_and_a_tap_picks(self):
+        with browser.Page(phone=(390, 844, 3.0), site=self.site) as page:
+            controls = page.js("""
+                return [...document.querySelectorAll('#lookPanel select, #lookPanel input, #lookPanel button')]
+                  .map((e) => {
+                    const target = e.type === 'checkbox' ? e.closest('label') : e;
+                    const box = target.getBoundingClientRect();
+                    const name = e.getAttribute('aria-label') || (e.labels && e.labels[0] && e.labels[0].textContent)
+                                 || e.textContent;
+                    return [e.id, Math.min(box.width, box.height), name.trim(), e.tabIndex];
+                  });""")
+            self.assertEqual(len(controls), 9)
+            for element, size, name, tab in controls:
+                with self.subTest(element):
+                    self.assertGreaterEqual(size, 44)
+                    self.assertTrue(name)
+                    self.assertGreaterEqual(tab, 0)
+            page.click_id("pickPoint")  # below the canvas: the page scrolled to it
+            page.js("document.getElementById('canvas').scrollIntoView()")
+            left, top = page.canvas_origin()
+            side = page.js("return document.getElementById('canvas').getBoundingClientRect().width")
+            frames = page.frame_count()
+            page.touch("touchStart", [(left + side * 0.6, top + side * 0.4)])
+            page.touch("touchEnd", [])
+            page.wait_drawn(frames)
+            self.assertEqual(page.js("return document.getElementById('trackCount').textContent"), "1 track")
+            # Up and right of the pole, and the finger turned nothing.
+            latitude, longitude = (float(x) for x in page.link_field("tracks").split(","))
+            self.assertTrue(30 < latitude < 80 and 0 < longitude < 90, (latitude, longitude))
+            self.assertEqual(page.errors(), [])
+
     def test_pictures_through_the_file_picker_and_by_drop(self):
         square = os.path.join(self.folder.name, "quadrants.png")
         write_png(square, 64, 32, quadrants)
