@@ -34,6 +34,7 @@ seeds="$build_dir/seeds"
 mkdir -p "$seeds"
 printf '%s' 't=0.375&dt=256&strips=8&shown=8&hemispheres=2&half=0&lat=12&lon=12&mode=2&smooth=1&blend=0&alpha=0.300000012&cull=0&cullback=1&axes=0&target=0&text=1&stereo=0&eye=0.100000001&cam=0,0,8.5,0,0,0,0,1,0' > "$seeds/page"
 printf '%s' '#t=1e999&t=nan&cam=1,2,3&%41=%zz' > "$seeds/broken"
+printf '%s' 'colours=latitude&bands=longitude,12&graticule=15&tracks=10,-20;0.5,180&ortho=1' > "$seeds/look"
 
 # A fresh corpus each run keeps the run the same length every time.
 rm -rf "$build_dir/corpus" && mkdir -p "$build_dir/corpus"

@@ -15,7 +15,7 @@ constexpr double maxCameraCoordinate = 1e6;
 // Eye distances a link may set; the drag has no bound, a link needs one.
 constexpr double maxStereoDistance = 100;
 
-enum class Kind { Time, Denominator, Count, Bool, Mode, Alpha, EyeDistance, Camera };
+enum class Kind { Time, Denominator, Count, Bool, Mode, Alpha, EyeDistance, Camera, Colours, Bands, Graticule, Tracks };
 
 struct Field {
     const char* key;
@@ -30,8 +30,12 @@ constexpr Field fields[] = {
     {"smooth", Kind::Bool},    {"blend", Kind::Bool},     {"alpha", Kind::Alpha},
     {"cull", Kind::Bool},      {"cullback", Kind::Bool},  {"axes", Kind::Bool},
     {"target", Kind::Bool},    {"text", Kind::Bool},      {"stereo", Kind::Bool},
-    {"eye", Kind::EyeDistance}, {"cam", Kind::Camera},
+    {"eye", Kind::EyeDistance}, {"colours", Kind::Colours}, {"bands", Kind::Bands},
+    {"graticule", Kind::Graticule}, {"tracks", Kind::Tracks}, {"ortho", Kind::Bool},
+    {"cam", Kind::Camera},
 };
+
+constexpr const char* schemeNames[] = {"sides", "latitude", "longitude", "image"};
 constexpr int fieldCount = static_cast<int>(sizeof fields / sizeof fields[0]);
 
 // The names of repaired or ignored fields, for the one warning line; a
@@ -167,6 +171,61 @@ bool properCamera(const double v[9])
     return std::fabs(cosine) <= 1e-3;
 }
 
+// "none", or "latitude,N" / "longitude,N" with N whole bands.
+bool applyBands(char* text, ViewLink& view)
+{
+    if (std::strcmp(text, "none") == 0) {
+        view.bands = BandKind::None;
+        return true;
+    }
+    char* comma = std::strchr(text, ',');
+    if (!comma)
+        return false;
+    *comma = '\0';
+    const std::string_view kind = text;
+    if (kind != "latitude" && kind != "longitude")
+        return false;
+    double n;
+    if (!parseNumber(comma + 1, n))
+        return false;
+    bool exact = true;
+    view.bandCount = wholeIn(n, 2, linkMaxBands, exact);
+    view.bands = kind == "latitude" ? BandKind::Latitude : BandKind::Longitude;
+    return exact;
+}
+
+// "LAT,LON;LAT,LON;...", or nothing for no tracks. Taken only when every
+// pair is two numbers; each is clamped into its range, and pairs beyond
+// linkMaxTracks are dropped.
+bool applyTracks(char* text, ViewLink& view)
+{
+    Origin tracks[linkMaxTracks];
+    int count = 0;
+    bool exact = true;
+    for (char* pair = text; *text != '\0';) {  // an empty text: no tracks
+        char* end = std::strchr(pair, ';');
+        const bool last = end == nullptr;
+        if (!last)
+            *end = '\0';
+        double v[2];
+        if (!parseNumbers(pair, v, 2))
+            return false;
+        if (count < linkMaxTracks) {
+            const Origin origin{std::clamp(v[0], -90.0, 90.0), std::clamp(v[1], -180.0, 180.0)};
+            exact = exact && origin.latitude == v[0] && origin.longitude == v[1];
+            tracks[count++] = origin;
+        } else {
+            exact = false;
+        }
+        if (last)
+            break;
+        pair = end + 1;
+    }
+    view.trackCount = count;
+    std::copy(tracks, tracks + count, view.tracks);
+    return exact;
+}
+
 // Applies one field's text to the view; false when it was not taken as written.
 bool applyField(const Field& field, char* text, ViewLink& view)
 {
@@ -183,6 +242,21 @@ bool applyField(const Field& field, char* text, ViewLink& view)
         }
         return true;
     }
+    if (field.kind == Kind::Colours) {
+        const std::string_view word = text;
+        if (word == "image")  // kept only where the base view has its picture
+            return view.colours == ColourScheme::Image;
+        for (int i = 0; i < 3; ++i)
+            if (word == schemeNames[i]) {
+                view.colours = static_cast<ColourScheme>(i);
+                return true;
+            }
+        return false;
+    }
+    if (field.kind == Kind::Bands)
+        return applyBands(text, view);
+    if (field.kind == Kind::Tracks)
+        return applyTracks(text, view);
     double value;
     if (!parseNumber(text, value))
         return false;
@@ -219,6 +293,7 @@ bool applyField(const Field& field, char* text, ViewLink& view)
             return false;
         const bool on = value == 1;
         bool* target = key == "half"       ? &view.halfStrips
+                       : key == "ortho"    ? &view.orthographic
                        : key == "smooth"   ? &view.smoothShading
                        : key == "blend"    ? &view.alphaBlending
                        : key == "cull"     ? &view.cullingEnabled
@@ -236,7 +311,18 @@ bool applyField(const Field& field, char* text, ViewLink& view)
     case Kind::EyeDistance:
         view.stereoDistance = static_cast<float>(std::clamp(value, -maxStereoDistance, maxStereoDistance));
         return view.stereoDistance == static_cast<float>(value);
+    case Kind::Graticule: {
+        // 0 turns it off; a spacing below a degree is one degree.
+        double degrees = std::clamp(value, 0.0, 90.0);
+        if (degrees > 0 && degrees < 1)
+            degrees = 1;
+        view.graticuleDegrees = degrees;
+        return degrees == value;
+    }
     case Kind::Camera:
+    case Kind::Colours:
+    case Kind::Bands:
+    case Kind::Tracks:
         break;
     }
     return false;
@@ -246,6 +332,19 @@ void appendNumber(std::string& out, const char* format, double value)
 {
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, format, value);
+    out += buffer;
+}
+
+// The fewest significant digits (15 to 17) that read back as the same double:
+// a picked 61.42 stays 61.42 in the link.
+void appendShortest(std::string& out, double value)
+{
+    char buffer[40];
+    for (int digits = 15; digits <= 17; ++digits) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+        if (std::strtod(buffer, nullptr) == value)
+            break;
+    }
     out += buffer;
 }
 
@@ -281,6 +380,26 @@ std::string encodeViewLink(const ViewLink& view)
     whole("text", view.showText);
     whole("stereo", view.stereo);
     number("eye", "%.9g", view.stereoDistance);
+    out += "&colours=";
+    out += schemeNames[static_cast<int>(view.colours)];
+    out += "&bands=";
+    if (view.bands == BandKind::None) {
+        out += "none";
+    } else {
+        out += view.bands == BandKind::Latitude ? "latitude," : "longitude,";
+        appendNumber(out, "%.0f", view.bandCount);
+    }
+    out += "&graticule=";
+    appendShortest(out, view.graticuleDegrees);
+    out += "&tracks=";
+    for (int i = 0; i < view.trackCount; ++i) {
+        if (i > 0)
+            out += ';';
+        appendShortest(out, view.tracks[i].latitude);
+        out += ',';
+        appendShortest(out, view.tracks[i].longitude);
+    }
+    whole("ortho", view.orthographic);
     if (view.hasCamera) {
         out += "&cam=";
         const float* parts[3] = {view.eye, view.target, view.up};
@@ -300,7 +419,7 @@ ViewLink decodeViewLink(std::string_view fragment, const ViewLink& base, std::st
     bool seen[fieldCount] = {};
     if (!fragment.empty() && fragment.front() == '#')
         fragment.remove_prefix(1);
-    char value[linkMaxValueLength + 1];
+    char value[linkMaxTracksLength + 1];
     while (!fragment.empty()) {
         const std::size_t end = std::min(fragment.find('&'), fragment.size());
         const std::string_view pair = fragment.substr(0, end);
@@ -319,7 +438,8 @@ ViewLink decodeViewLink(std::string_view fragment, const ViewLink& base, std::st
         seen[index] = true;
         const std::string_view text = pair.substr(equals + 1);
         std::size_t length = 0;
-        if (text.size() > linkMaxValueLength || !unescape(text, value, length) ||
+        const std::size_t longest = fields[index].kind == Kind::Tracks ? linkMaxTracksLength : linkMaxValueLength;
+        if (text.size() > longest || !unescape(text, value, length) ||
             std::memchr(value, '\0', length) || !applyField(fields[index], value, view))
             complaints.add(key);
     }

@@ -17,10 +17,26 @@
 // single warning line. The camera is taken only when all nine numbers are
 // finite and describe a proper frame. Pure: no I/O, no globals; safe on any
 // bytes of any length.
+//
+// The look by origin travels too: the colour scheme by name (a picture does
+// not: a link naming the image scheme keeps it only where the base view
+// already shows a picture, else falls back to the sides with the warning),
+// the bands as "latitude,N", "longitude,N" or "none", the graticule spacing
+// in degrees (0 off), the tracks as "LAT,LON;LAT,LON" (degrees, at most
+// linkMaxTracks, an empty value for none) and the orthographic view.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "viewer/Origin.h"
+#include "viewer/OriginLook.h"
+
 struct AppState;
+
+// Most tracks a link carries, and the longest text of them.
+constexpr int linkMaxTracks = 16;
+constexpr std::size_t linkMaxTracksLength = 1024;
+constexpr int linkMaxBands = 180;
 
 struct ViewLink {
     double t = 0;
@@ -46,6 +62,13 @@ struct ViewLink {
     float eye[3] = {0, 0, 0};
     float target[3] = {0, 0, 0};
     float up[3] = {0, 1, 0};
+    ColourScheme colours = ColourScheme::Sides;
+    BandKind bands = BandKind::None;
+    int bandCount = 8;               // 2 .. linkMaxBands
+    double graticuleDegrees = 0;     // 0 off, else 1 .. 90
+    int trackCount = 0;
+    Origin tracks[linkMaxTracks];    // degrees, latitude -90..90, longitude -180..180
+    bool orthographic = false;
 };
 
 // Limits a link may set; larger surfaces are reachable with the keys only, so
@@ -58,7 +81,9 @@ constexpr std::size_t linkMaxValueLength = 160;
 
 ViewLink captureView(const AppState& state);
 // Sets the state to the view; the grid is rebuilt on the next frame. The
-// caller lays the views out again when stereo changed.
+// caller lays the views out again when stereo changed. The image scheme is
+// set only when the state has a picture. Tracks beyond linkMaxTracks (the
+// command line takes more) are not captured.
 void applyView(const ViewLink& view, AppState& state);
 
 std::string encodeViewLink(const ViewLink& view);

@@ -31,6 +31,14 @@ ViewLink captureView(const AppState& state)
     view.showText = state.showText;
     view.stereo = state.stereo;
     view.stereoDistance = state.stereoDistance;
+    const OriginLook& look = state.look;
+    view.colours = look.colours;
+    view.bands = look.bands;
+    view.bandCount = look.bandCount;
+    view.graticuleDegrees = look.graticuleDegrees;
+    view.trackCount = static_cast<int>(std::min<std::size_t>(look.tracks.size(), linkMaxTracks));
+    std::copy(look.tracks.begin(), look.tracks.begin() + view.trackCount, view.tracks);
+    view.orthographic = state.orthographic;
     if (const Camera* camera = state.camera) {
         view.hasCamera = true;
         const Vector3* frame[3] = {&camera->eye, &camera->target, &camera->up};
@@ -68,6 +76,21 @@ void applyView(const ViewLink& view, AppState& state)
     state.showText = view.showText;
     state.stereo = view.stereo;
     state.stereoDistance = view.stereoDistance;
+    OriginLook& look = state.look;
+    // A scheme without its picture would draw nothing sensible.
+    const ColourScheme colours =
+        view.colours == ColourScheme::Image && !look.image ? ColourScheme::Sides : view.colours;
+    if (colours != look.colours || view.bands != look.bands || view.bandCount != look.bandCount) {
+        look.colours = colours;
+        look.bands = view.bands;
+        look.bandCount = view.bandCount;
+        look.touch();
+    }
+    look.graticuleDegrees = view.graticuleDegrees;
+    if (view.graticuleDegrees > 0)
+        look.lastGraticuleDegrees = view.graticuleDegrees;
+    look.tracks.assign(view.tracks, view.tracks + view.trackCount);
+    state.orthographic = view.orthographic;
     if (view.hasCamera && state.camera) {
         state.camera->eye = Vector3(view.eye[0], view.eye[1], view.eye[2], 1);
         state.camera->target = Vector3(view.target[0], view.target[1], view.target[2], 1);

@@ -25,6 +25,7 @@
 #include "viewer/HeadsUp.h"
 #include "viewer/InputHelp.h"
 #include "viewer/Interaction.h"
+#include "viewer/OriginPick.h"
 #include "viewer/Version.h"
 #include "viewer/ViewLink.h"
 #include "web/Glb.h"
@@ -411,6 +412,117 @@ EMSCRIPTEN_KEEPALIVE int vvMenuId(int index)
 EMSCRIPTEN_KEEPALIVE const char* vvMenuLabel(int index)
 {
     return index >= 0 && index < menuEntryCount ? menuEntries[index].label : "";
+}
+
+// The page is running: main has started the viewer and nothing stopped it.
+EMSCRIPTEN_KEEPALIVE int vvRunning()
+{
+    return !stopped && appState.camera ? 1 : 0;
+}
+
+// One option of the origin look, its words joined by newlines
+// ("--colours\nlatitude", "--bands\nlongitude\n12", "--graticule\n15"), read by
+// the command line's own parser; a bad value is one console warning and
+// changes nothing. A picture comes through vvSetImage, never by name.
+EMSCRIPTEN_KEEPALIVE int vvLookOption(const char* words)
+{
+    if (stopped || !words)
+        return 0;
+    std::vector<std::string> split(1);
+    for (const char* p = words; *p; ++p) {
+        if (*p == '\n')
+            split.emplace_back();
+        else
+            split.back() += *p;
+    }
+    std::vector<const char*> argv;
+    for (const std::string& w : split)
+        argv.push_back(w.c_str());
+    OriginLook look = appState.look;
+    bool orthographic = appState.orthographic;
+    std::string error;
+    const int used = parseLookOption(static_cast<int>(argv.size()), argv.data(), 0, look, orthographic, error);
+    if (used > 0 && look.colours == ColourScheme::Image && !look.image)
+        error = "--colours image: the page takes its picture from the file picker or a dropped file";
+    if (used <= 0 || used != static_cast<int>(argv.size()) || !error.empty()) {
+        consoleWarn((error.empty() ? "not a look option: " + split[0] : error).c_str());
+        return 0;
+    }
+    appState.look = std::move(look);
+    appState.orthographic = orthographic;
+    postRedisplay();
+    notifyStateChange();
+    return 1;
+}
+
+// An equirectangular picture for the image scheme: width x height RGBA
+// pixels, top row first, at `rgba` (the page's bytes; copied). Refused with
+// one console warning unless it is twice as wide as tall.
+EMSCRIPTEN_KEEPALIVE int vvSetImage(const std::uint8_t* rgba, int width, int height)
+{
+    if (stopped)
+        return 0;
+    auto picture = std::make_shared<Picture>();
+    picture->width = width;
+    picture->height = height;
+    std::string problem = checkEquirectangular(*picture);
+    constexpr int maxSide = 8192;  // 128 MB of pixels; the texture keeps at most 4096 across
+    if (problem.empty() && (!rgba || width > maxSide))
+        problem = "is too large";
+    if (!problem.empty()) {
+        consoleWarn(("--colours image: the picture " + problem + "; the surface keeps its colours").c_str());
+        return 0;
+    }
+    picture->rgba.assign(rgba, rgba + static_cast<std::size_t>(width) * height * 4);
+    appState.look.image = std::move(picture);
+    appState.look.imagePath.clear();
+    appState.look.colours = ColourScheme::Image;
+    appState.look.touch();
+    postRedisplay();
+    notifyStateChange();
+    return 1;
+}
+
+// Adds the track of the origin under window pixel (x, y) (CSS pixels of the
+// canvas, rows downward), as the next tap or click after "Pick point" asks.
+// Returns 1 when a track was added, 0 when the surface is not there or the
+// link's count of tracks is reached (with a console line).
+EMSCRIPTEN_KEEPALIVE int vvPickPoint(int x, int y)
+{
+    if (stopped || contextLost)
+        return 0;
+    SurfaceMesh& m = appState.mesh;
+    if (m.dirty)
+        drawFrame();
+    m.prepare(appState.halfStrips);
+    if (static_cast<int>(appState.look.tracks.size()) >= linkMaxTracks) {
+        consoleWarn(("Pick point: at most " + std::to_string(linkMaxTracks) + " tracks; clear them first").c_str());
+        return 0;
+    }
+    Origin origin;
+    if (!pickOrigin(appState, x, y, origin)) {
+        std::printf("Pick point: no surface at %d, %d\n", x, y);
+        std::fflush(stdout);
+        return 0;
+    }
+    // A hundredth of a degree is finer than a pixel and keeps the link short.
+    origin.latitude = std::round(origin.latitude * 100) / 100;
+    origin.longitude = std::round(origin.longitude * 100) / 100;
+    appState.look.tracks.push_back(origin);
+    std::printf("Pick point: track at %.2f, %.2f\n", origin.latitude, origin.longitude);
+    std::fflush(stdout);
+    postRedisplay();
+    notifyStateChange();
+    return 1;
+}
+
+EMSCRIPTEN_KEEPALIVE void vvClearTracks()
+{
+    if (stopped)
+        return;
+    appState.look.tracks.clear();
+    postRedisplay();
+    notifyStateChange();
 }
 
 // Draws `count` frames back to back, each waited for by reading one pixel

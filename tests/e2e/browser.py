@@ -91,9 +91,12 @@ class Page:
             raise
         return self
 
-    def open(self, query="", wait_drawn=False):
+    def open(self, query="", wait_drawn=False, fresh=False):
         """Navigates to the page and waits until the viewer runs and has
-        drawn its first frame."""
+        drawn its first frame. `fresh` loads the page anew even when only
+        the fragment differs (which would otherwise only change the hash)."""
+        if fresh:
+            self.driver.get("about:blank")
         self.driver.get(self.site.url(query))
         self.wait_for(lambda: "Running" in self.status() or "Stopped" in self.status(), what="the viewer to start")
         if "Running" in self.status():
@@ -139,6 +142,51 @@ class Page:
                              timeout=30).stdout
         return harness.parse_ppm(ppm)
 
+    def warnings(self):
+        return [m for level, m in self.logs() if level == "WARNING"]
+
+    def link(self):
+        """The view link as the page writes it (without '#')."""
+        return self.js("return Module.UTF8ToString(Module._vvViewLink())")
+
+    def link_field(self, key):
+        fields = dict(pair.split("=", 1) for pair in self.link().split("&") if "=" in pair)
+        return fields.get(key)
+
+    def wait_link_field(self, key, value, what=None):
+        self.wait_for(lambda: self.link_field(key) == value, what=what or f"{key}={value} in the link")
+
+    # -- the page's own controls -----------------------------------------
+    def choose(self, element_id, value):
+        """Picks an option of a select by its value, as a user would."""
+        from selenium.webdriver.support.ui import Select
+        Select(self.driver.find_element("id", element_id)).select_by_value(value)
+        self.sync()
+
+    def enter_number(self, element_id, value):
+        """Types a number into a number field and commits it with Enter."""
+        from selenium.webdriver.common.keys import Keys
+        field = self.driver.find_element("id", element_id)
+        field.clear()
+        field.send_keys(str(value), Keys.ENTER)
+        self.sync()
+
+    def click_id(self, element_id):
+        self.driver.find_element("id", element_id).click()
+        self.sync()
+
+    def drop_file(self, path, mime="image/png"):
+        """Drops the file on the canvas, as dragging it from the desktop does."""
+        with open(path, "rb") as f:
+            data = base64.b64encode(f.read()).decode()
+        self.js("""const bytes = Uint8Array.from(atob(arguments[0]), (c) => c.charCodeAt(0));
+                   const transfer = new DataTransfer();
+                   transfer.items.add(new File([bytes], arguments[1], { type: arguments[2] }));
+                   const canvas = document.getElementById('canvas');
+                   for (const type of ['dragenter', 'dragover', 'drop'])
+                     canvas.dispatchEvent(new DragEvent(type, { dataTransfer: transfer, bubbles: true, cancelable: true }));""",
+                data, os.path.basename(path), mime)
+
     def js(self, script, *args):
         return self.driver.execute_script(script, *args)
 
@@ -172,6 +220,13 @@ class Page:
         self.driver.execute_cdp_cmd("Input.dispatchMouseEvent", {
             "type": kind, "x": x, "y": y, "button": button, "buttons": buttons, "modifiers": modifiers,
             "clickCount": 1 if kind != "mouseMoved" else 0})
+
+    def click_canvas(self, x, y):
+        """A left click at canvas pixel (x, y), wherever the page is scrolled."""
+        left, top = self.canvas_origin()
+        self.mouse("mousePressed", left + x, top + y)
+        self.mouse("mouseReleased", left + x, top + y, buttons=0)
+        self.sync()
 
     def wait_for(self, condition, timeout=15, what="condition"):
         deadline = time.time() + timeout

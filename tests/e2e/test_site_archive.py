@@ -28,12 +28,9 @@ SITE = os.environ.get("VV_SITE_DIR", os.path.join(SOURCE, "site"))
 
 
 def site_files():
-    """The files the archive must hold: the site folder's, or the four that
-    make the site in the web build folder while there is no site folder."""
-    if os.path.isdir(SITE):
-        return {os.path.relpath(os.path.join(folder, name), SITE)
-                for folder, _, names in os.walk(SITE) for name in names}
-    return {"index.html", "viewer.js", "vedoze-vaderuve.js", "vedoze-vaderuve.wasm"}
+    """The files the archive must hold: the site folder's."""
+    return {os.path.relpath(os.path.join(folder, name), SITE)
+            for folder, _, names in os.walk(SITE) for name in names}
 
 
 @unittest.skipUnless(browser.site_built(), f"no web build in {browser.SITE_DIR}: run scripts/web.sh")

@@ -33,6 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(view.longitudinalPatches >= 2 && view.longitudinalPatches <= linkMaxPatches);
     require(view.displayMode >= 0 && view.displayMode <= 4);
     require(view.alpha >= 0 && view.alpha <= 1 && std::isfinite(view.stereoDistance));
+    require(view.colours != ColourScheme::Image);  // the base has no picture
+    require(view.bandCount >= 2 && view.bandCount <= linkMaxBands);
+    require(view.graticuleDegrees == 0 || (view.graticuleDegrees >= 1 && view.graticuleDegrees <= 90));
+    require(view.trackCount >= 0 && view.trackCount <= linkMaxTracks);
+    for (int i = 0; i < view.trackCount; ++i)
+        require(std::fabs(view.tracks[i].latitude) <= 90 && std::fabs(view.tracks[i].longitude) <= 180);
     for (int i = 0; i < 3; ++i)
         require(std::isfinite(view.eye[i]) && std::isfinite(view.target[i]) && std::isfinite(view.up[i]));
 

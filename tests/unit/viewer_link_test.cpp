@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "camera/Camera.h"
@@ -15,8 +16,11 @@ namespace {
 // A state far from the defaults in every field, the camera moved by drags.
 void moveAway(AppState& state)
 {
-    for (int id : {11, 11, 12, 13, 14, 15, 21, 22, 23, 41, 41, 44, 45, 46, 51, 51, 53, 63, 34, 34})
+    for (int id : {11, 11, 12, 13, 14, 15, 21, 22, 23, 41, 41, 44, 45, 46, 51, 51, 53, 63, 34, 34, 91, 92, 92, 94})
         applyCommand(state, id);
+    state.look.bandCount = 7;
+    state.look.graticuleDegrees = 12.5;
+    state.look.tracks = {{1.0 / 3, -179.25}, {-90, 180}, {45.000000001, 0.1}};
     state.mesh.t = 0.1 + 1.0 / 3;  // not a multiple of any step
     state.alpha = 0.123456789f;
     state.stereoDistance = -0.0734f;
@@ -47,6 +51,18 @@ TEST(ViewLink, RoundTripIsBitExact)
     EXPECT_EQ(copy.deltaT, original.deltaT);
     EXPECT_EQ(copy.alpha, original.alpha);
     EXPECT_TRUE(copy.mesh.dirty);
+    EXPECT_EQ(copy.look.colours, ColourScheme::Latitude);
+    EXPECT_EQ(copy.look.bands, BandKind::Longitude);
+    EXPECT_EQ(copy.look.bandCount, 7);
+    EXPECT_EQ(copy.look.graticuleDegrees, 12.5);
+    EXPECT_TRUE(copy.orthographic);
+    ASSERT_EQ(copy.look.tracks.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(copy.look.tracks[i].latitude, original.look.tracks[i].latitude);
+        EXPECT_EQ(copy.look.tracks[i].longitude, original.look.tracks[i].longitude);
+    }
+    // The texture is made again for the new look.
+    EXPECT_NE(copy.look.revision, 0);
     delete original.camera;
     delete copy.camera;
 }
@@ -91,6 +107,43 @@ TEST(ViewLink, HostileFragmentsAreRepairedFieldByField)
         {"camera: up along the sight", "cam=0,0,9,0,0,0,0,0,1", true, [](const ViewLink& v) { EXPECT_FALSE(v.hasCamera); }},
         {"camera: nan", "cam=0,0,nan,0,0,0,0,1,0", true, [](const ViewLink& v) { EXPECT_FALSE(v.hasCamera); }},
         {"100 kB value", "t=" + std::string(100000, '5'), true, [](const ViewLink& v) { EXPECT_EQ(v.t, 0); }},
+        {"look taken as written", "colours=longitude&bands=latitude,12&graticule=30&tracks=10,-20;0.5,180&ortho=1", false,
+         [](const ViewLink& v) {
+             EXPECT_EQ(v.colours, ColourScheme::Longitude);
+             EXPECT_EQ(v.bands, BandKind::Latitude);
+             EXPECT_EQ(v.bandCount, 12);
+             EXPECT_EQ(v.graticuleDegrees, 30);
+             ASSERT_EQ(v.trackCount, 2);
+             EXPECT_EQ(v.tracks[1].longitude, 180);
+             EXPECT_TRUE(v.orthographic);
+         }},
+        {"a link carries no picture", "colours=image", true,
+         [](const ViewLink& v) { EXPECT_EQ(v.colours, ColourScheme::Sides); }},
+        {"unknown scheme and band kind", "colours=earth&bands=diagonal,4", true,
+         [](const ViewLink& v) { EXPECT_EQ(v.colours, ColourScheme::Sides); EXPECT_EQ(v.bands, BandKind::None); }},
+        {"band count and spacing clamp", "bands=longitude,1e6&graticule=0.2", true,
+         [](const ViewLink& v) {
+             EXPECT_EQ(v.bandCount, linkMaxBands);
+             EXPECT_EQ(v.bands, BandKind::Longitude);
+             EXPECT_EQ(v.graticuleDegrees, 1);
+         }},
+        {"track out of range clamps", "tracks=95,-200", true,
+         [](const ViewLink& v) {
+             ASSERT_EQ(v.trackCount, 1);
+             EXPECT_EQ(v.tracks[0].latitude, 90);
+             EXPECT_EQ(v.tracks[0].longitude, -180);
+         }},
+        {"a broken pair drops the whole list", "tracks=10,20;30", true,
+         [](const ViewLink& v) { EXPECT_EQ(v.trackCount, 0); }},
+        {"more tracks than a link holds", "tracks=" + [] {
+             std::string list = "0,0";
+             for (int i = 1; i < 40; ++i)
+                 list.append(";").append(std::to_string(i)).append(",1");
+             return list;
+         }(), true, [](const ViewLink& v) {
+             ASSERT_EQ(v.trackCount, linkMaxTracks);
+             EXPECT_EQ(v.tracks[linkMaxTracks - 1].latitude, linkMaxTracks - 1);
+         }},
     };
     for (const Hostile& c : cases) {
         SCOPED_TRACE(c.name);
@@ -99,6 +152,23 @@ TEST(ViewLink, HostileFragmentsAreRepairedFieldByField)
         EXPECT_EQ(!warning.empty(), c.warns) << warning;
         c.check(view);
     }
+}
+
+TEST(ViewLink, ImageSchemeNeedsThePictureItHas)
+{
+    ViewLink showing;
+    showing.colours = ColourScheme::Image;
+    std::string warning;
+    EXPECT_EQ(decodeViewLink("colours=image", showing, warning).colours, ColourScheme::Image);
+    EXPECT_EQ(warning, "");
+
+    // Applied to a state without a picture, the scheme falls back.
+    AppState state;
+    applyView(showing, state);
+    EXPECT_EQ(state.look.colours, ColourScheme::Sides);
+    state.look.image = std::make_shared<Picture>(Picture{2, 1, std::vector<unsigned char>(8, 255)});
+    applyView(showing, state);
+    EXPECT_EQ(state.look.colours, ColourScheme::Image);
 }
 
 TEST(ViewLink, OneBoundedWarningForAFloodOfJunkKeys)

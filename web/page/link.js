@@ -18,6 +18,11 @@ function viewLink() {
   return Module.UTF8ToString(Module._vvViewLink());
 }
 
+// The view link's fields by name, as text.
+export function currentView() {
+  return parseLink(viewLink());
+}
+
 function parseLink(text) {
   const out = {};
   for (const pair of text.split("&")) {

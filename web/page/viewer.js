@@ -15,6 +15,7 @@ import { buildControls, restoreFolding, showState } from "./controls.js";
 import { contextChanged } from "./context.js";
 import { buildHelp } from "./help.js";
 import { listenToKeysAndMouse } from "./input.js";
+import { buildLookControls, showLook, stopLook } from "./look.js";
 import { followLayout, layoutCanvas } from "./layout.js";
 import { addApplyLinkText, applyFragment, readState, state, writeLinkSoon } from "./link.js";
 import { buildMenu, closeMenu, closeMenuOnPressOutside } from "./menu.js";
@@ -32,6 +33,7 @@ function stateChanged() {
     showState(state);
     speakTimeSoon();
   }
+  showLook();
   writeLinkSoon();
 }
 
@@ -44,6 +46,7 @@ window.Module = {
     addApplyLinkText();
     buildMenu();
     buildControls();
+    buildLookControls();
     buildHelp();
     applyFragment();
     layoutCanvas();
@@ -67,6 +70,7 @@ window.Module = {
     stopRunning(reason);
     closeMenu();
     stopRecording();
+    stopLook();
     canvas.classList.add("stopped");
   },
 };
