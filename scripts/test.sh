@@ -68,10 +68,11 @@ if [ "${VV_SANITIZER_STAGE:-1}" != 0 ]; then
     # program and read as leaks; the unit tests keep leak detection. The trace
     # recorder preloads itself ahead of the sanitizer runtime, which is
     # harmless here as it does not replace the allocator. Valgrind cannot run
-    # a sanitized binary, so its test belongs to the first stage; so does the
-    # web page's, which checks the browser build that no sanitizer touches.
+    # a sanitized binary, so its test belongs to the first stage; so do the
+    # web page's and the site archive's, which check the browser build that
+    # no sanitizer touches.
     ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0 \
-      run_ctest --test-dir "$asan_dir" --output-on-failure -j "$(nproc)" -L 'gl|e2e' -E '^e2e_test_(valgrind|web)$'
+      run_ctest --test-dir "$asan_dir" --output-on-failure -j "$(nproc)" -L 'gl|e2e' -E '^e2e_test_(valgrind|web|web_.*|site_archive)$'
     ASAN_OPTIONS=detect_leaks=1 run_ctest --test-dir "$asan_dir" --output-on-failure -j "$(nproc)" -L unit
   else
     echo "the sanitizer build failed" >&2
