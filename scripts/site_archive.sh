@@ -22,7 +22,10 @@ cp -a "$site_dir"/. "$staging"/
 # Readable by everyone, writable by the owner only, nothing executable.
 find "$staging" -type d -exec chmod 0755 {} +
 find "$staging" -type f -exec chmod 0644 {} +
-stamp=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2> /dev/null || date +%s)}
+# Without git (a source tree unpacked, or a machine without it) the newest
+# file's time, so that the same files still give the same archive.
+stamp=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2> /dev/null ||
+  find "$staging" -type f -printf '%T@\n' | sort -n | tail -n 1 | cut -d. -f1)}
 (cd "$staging" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort |
   tar --create --no-recursion --owner=0 --group=0 --numeric-owner --mtime="@$stamp" \
     --files-from=-) | gzip -9n > "$archive.part"
