@@ -49,16 +49,8 @@ def first_frames():
                 page.driver.get("about:blank")
                 page.open()
                 cold.append(page.js("return window.vvFirstFrameMs"))
-                page.wait_for(lambda: page.js("return !!navigator.serviceWorker.controller"), timeout=30,
-                              what="the service worker")
-                page.wait_for(lambda: page.js("""return window.vvCached === true ||
-                    (caches.keys().then(k => window.vvCached = k.length > 0), false)"""), what="the cache")
-                second.__exit__(None, None, None)
+                page.reload_offline(second)
                 second = None
-                page.driver.execute_cdp_cmd("Network.enable", {})
-                page.driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
-                page.driver.get("about:blank")
-                page.open()
                 cached.append(page.js("return window.vvFirstFrameMs"))
         finally:
             first.__exit__(None, None, None)

@@ -235,6 +235,20 @@ class Page:
                 raise AssertionError(f"timed out waiting for {what}")
             time.sleep(0.05)
 
+    def reload_offline(self, site):
+        """Waits until the service worker controls the page and has filled its
+        cache, stops `site` (the server the page came from), turns the HTTP
+        cache off and loads the page again: only the worker can serve it."""
+        self.wait_for(lambda: self.js("return !!navigator.serviceWorker.controller"), timeout=30,
+                      what="the service worker to take the page")
+        self.wait_for(lambda: self.js("""return window.vvCached === true ||
+            (caches.keys().then(k => window.vvCached = k.length > 0), false)"""), what="the cache")
+        site.__exit__(None, None, None)
+        self.driver.execute_cdp_cmd("Network.enable", {})
+        self.driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
+        self.driver.get("about:blank")
+        self.open()
+
     def settle(self, seconds=0.3):
         """Lets time pass: for animations, never as the proof that input was
         handled (that is `sync`)."""

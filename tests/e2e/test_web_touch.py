@@ -5,7 +5,6 @@ offline copy, a lost GPU context, and the layout at several widths. Input
 goes through the DevTools protocol (touch and mouse events) or real clicks;
 every wait is for a condition, with a generous deadline."""
 
-import base64
 import os
 import shutil
 import subprocess
@@ -375,17 +374,9 @@ class Phone(unittest.TestCase):
         site = browser.Site().__enter__()
         try:
             with browser.Page(phone=PHONE, site=site) as page:
-                page.wait_for(lambda: page.js("return !!navigator.serviceWorker.controller"), timeout=30,
-                              what="the service worker to take the page")
-                page.wait_for(lambda: page.js("""return window.vvCached === true ||
-                    (caches.keys().then(k => window.vvCached = k.length > 0), false)"""), what="the cache")
                 online = frame(page)
-                site.__exit__(None, None, None)
+                page.reload_offline(site)
                 site = None
-                page.driver.execute_cdp_cmd("Network.enable", {})
-                page.driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
-                page.driver.get("about:blank")
-                page.open()
                 self.assertEqual(frame(page).data, online.data)
 
                 # A lost context stops the drawing; restored, the same frame.
