@@ -15,23 +15,57 @@ constexpr double maxCameraCoordinate = 1e6;
 // Eye distances a link may set; the drag has no bound, a link needs one.
 constexpr double maxStereoDistance = 100;
 
-enum class Kind { Time, Denominator, Count, Bool, Mode, Alpha, EyeDistance, Camera, Colours, Bands, Graticule, Tracks };
+enum class Kind { Time, Denominator, Whole, Bool, Alpha, EyeDistance, Camera, Colours, Bands, Graticule, Tracks };
 
+// One field of the link: its key, how its value reads, and for whole numbers
+// and switches the member it sets, so that the encoder and the decoder walk
+// the same table and a field cannot be written under one key and read under
+// another.
 struct Field {
     const char* key;
     Kind kind;
+    int ViewLink::*whole = nullptr;  // Kind::Whole, within [lo, hi]
+    int lo = 0;
+    int hi = 0;
+    bool ViewLink::*flag = nullptr;  // Kind::Bool, written 0 or 1
 };
+
+constexpr Field wholeField(const char* key, int ViewLink::*member, int lo, int hi)
+{
+    return {key, Kind::Whole, member, lo, hi, nullptr};
+}
+
+constexpr Field flagField(const char* key, bool ViewLink::*member)
+{
+    return {key, Kind::Bool, nullptr, 0, 0, member};
+}
 
 // In the order the encoder writes them.
 constexpr Field fields[] = {
-    {"t", Kind::Time},         {"dt", Kind::Denominator}, {"strips", Kind::Count},
-    {"shown", Kind::Count},    {"hemispheres", Kind::Count}, {"half", Kind::Bool},
-    {"lat", Kind::Count},      {"lon", Kind::Count},      {"mode", Kind::Mode},
-    {"smooth", Kind::Bool},    {"blend", Kind::Bool},     {"alpha", Kind::Alpha},
-    {"cull", Kind::Bool},      {"cullback", Kind::Bool},  {"axes", Kind::Bool},
-    {"target", Kind::Bool},    {"text", Kind::Bool},      {"stereo", Kind::Bool},
-    {"eye", Kind::EyeDistance}, {"colours", Kind::Colours}, {"bands", Kind::Bands},
-    {"graticule", Kind::Graticule}, {"tracks", Kind::Tracks}, {"ortho", Kind::Bool},
+    {"t", Kind::Time},
+    {"dt", Kind::Denominator},
+    wholeField("strips", &ViewLink::totalStrips, 1, linkMaxStrips),
+    wholeField("shown", &ViewLink::stripsShown, 1, linkMaxStrips),
+    wholeField("hemispheres", &ViewLink::hemispheres, 1, 2),
+    flagField("half", &ViewLink::halfStrips),
+    wholeField("lat", &ViewLink::latitudinalPatches, 2, linkMaxPatches),
+    wholeField("lon", &ViewLink::longitudinalPatches, 2, linkMaxPatches),
+    wholeField("mode", &ViewLink::displayMode, 0, 4),
+    flagField("smooth", &ViewLink::smoothShading),
+    flagField("blend", &ViewLink::alphaBlending),
+    {"alpha", Kind::Alpha},
+    flagField("cull", &ViewLink::cullingEnabled),
+    flagField("cullback", &ViewLink::cullBackFaces),
+    flagField("axes", &ViewLink::showWorldAxes),
+    flagField("target", &ViewLink::showCameraTarget),
+    flagField("text", &ViewLink::showText),
+    flagField("stereo", &ViewLink::stereo),
+    {"eye", Kind::EyeDistance},
+    {"colours", Kind::Colours},
+    {"bands", Kind::Bands},
+    {"graticule", Kind::Graticule},
+    {"tracks", Kind::Tracks},
+    flagField("ortho", &ViewLink::orthographic),
     {"cam", Kind::Camera},
 };
 
@@ -229,7 +263,6 @@ bool applyTracks(char* text, ViewLink& view)
 // Applies one field's text to the view; false when it was not taken as written.
 bool applyField(const Field& field, char* text, ViewLink& view)
 {
-    const std::string_view key = field.key;
     if (field.kind == Kind::Camera) {
         double v[9];
         if (!parseNumbers(text, v, 9) || !properCamera(v))
@@ -273,38 +306,14 @@ bool applyField(const Field& field, char* text, ViewLink& view)
         view.timeStepDenominator = 1 << power;
         return view.timeStepDenominator == value;
     }
-    case Kind::Count:
-        if (key == "strips")
-            view.totalStrips = wholeIn(value, 1, linkMaxStrips, exact);
-        else if (key == "shown")
-            view.stripsShown = wholeIn(value, 1, linkMaxStrips, exact);
-        else if (key == "hemispheres")
-            view.hemispheres = wholeIn(value, 1, 2, exact);
-        else if (key == "lat")
-            view.latitudinalPatches = wholeIn(value, 2, linkMaxPatches, exact);
-        else
-            view.longitudinalPatches = wholeIn(value, 2, linkMaxPatches, exact);
+    case Kind::Whole:
+        view.*field.whole = wholeIn(value, field.lo, field.hi, exact);
         return exact;
-    case Kind::Mode:
-        view.displayMode = wholeIn(value, 0, 4, exact);
-        return exact;
-    case Kind::Bool: {
+    case Kind::Bool:
         if (value != 0 && value != 1)
             return false;
-        const bool on = value == 1;
-        bool* target = key == "half"       ? &view.halfStrips
-                       : key == "ortho"    ? &view.orthographic
-                       : key == "smooth"   ? &view.smoothShading
-                       : key == "blend"    ? &view.alphaBlending
-                       : key == "cull"     ? &view.cullingEnabled
-                       : key == "cullback" ? &view.cullBackFaces
-                       : key == "axes"     ? &view.showWorldAxes
-                       : key == "target"   ? &view.showCameraTarget
-                       : key == "text"     ? &view.showText
-                                           : &view.stereo;
-        *target = on;
+        view.*field.flag = value == 1;
         return true;
-    }
     case Kind::Alpha:
         view.alpha = static_cast<float>(std::clamp(value, 0.0, 1.0));
         return view.alpha == static_cast<float>(value);
@@ -353,60 +362,64 @@ void appendShortest(std::string& out, double value)
 std::string encodeViewLink(const ViewLink& view)
 {
     std::string out;
-    const auto number = [&](const char* key, const char* format, double value) {
+    for (const Field& field : fields) {
+        if (field.kind == Kind::Camera && !view.hasCamera)
+            continue;
         if (!out.empty())
             out += '&';
-        out += key;
+        out += field.key;
         out += '=';
-        appendNumber(out, format, value);
-    };
-    const auto whole = [&](const char* key, int value) { number(key, "%.0f", value); };
-    number("t", "%.17g", view.t);
-    whole("dt", view.timeStepDenominator);
-    whole("strips", view.totalStrips);
-    whole("shown", view.stripsShown);
-    whole("hemispheres", view.hemispheres);
-    whole("half", view.halfStrips);
-    whole("lat", view.latitudinalPatches);
-    whole("lon", view.longitudinalPatches);
-    whole("mode", view.displayMode);
-    whole("smooth", view.smoothShading);
-    whole("blend", view.alphaBlending);
-    number("alpha", "%.9g", view.alpha);
-    whole("cull", view.cullingEnabled);
-    whole("cullback", view.cullBackFaces);
-    whole("axes", view.showWorldAxes);
-    whole("target", view.showCameraTarget);
-    whole("text", view.showText);
-    whole("stereo", view.stereo);
-    number("eye", "%.9g", view.stereoDistance);
-    out += "&colours=";
-    out += schemeNames[static_cast<int>(view.colours)];
-    out += "&bands=";
-    if (view.bands == BandKind::None) {
-        out += "none";
-    } else {
-        out += view.bands == BandKind::Latitude ? "latitude," : "longitude,";
-        appendNumber(out, "%.0f", view.bandCount);
-    }
-    out += "&graticule=";
-    appendShortest(out, view.graticuleDegrees);
-    out += "&tracks=";
-    for (int i = 0; i < view.trackCount; ++i) {
-        if (i > 0)
-            out += ';';
-        appendShortest(out, view.tracks[i].latitude);
-        out += ',';
-        appendShortest(out, view.tracks[i].longitude);
-    }
-    whole("ortho", view.orthographic);
-    if (view.hasCamera) {
-        out += "&cam=";
-        const float* parts[3] = {view.eye, view.target, view.up};
-        for (int i = 0; i < 9; ++i) {
-            if (i > 0)
+        switch (field.kind) {
+        case Kind::Time:
+            appendNumber(out, "%.17g", view.t);
+            break;
+        case Kind::Denominator:
+            appendNumber(out, "%.0f", view.timeStepDenominator);
+            break;
+        case Kind::Whole:
+            appendNumber(out, "%.0f", view.*field.whole);
+            break;
+        case Kind::Bool:
+            out += view.*field.flag ? '1' : '0';
+            break;
+        case Kind::Alpha:
+            appendNumber(out, "%.9g", view.alpha);
+            break;
+        case Kind::EyeDistance:
+            appendNumber(out, "%.9g", view.stereoDistance);
+            break;
+        case Kind::Colours:
+            out += schemeNames[static_cast<int>(view.colours)];
+            break;
+        case Kind::Bands:
+            if (view.bands == BandKind::None) {
+                out += "none";
+            } else {
+                out += view.bands == BandKind::Latitude ? "latitude," : "longitude,";
+                appendNumber(out, "%.0f", view.bandCount);
+            }
+            break;
+        case Kind::Graticule:
+            appendShortest(out, view.graticuleDegrees);
+            break;
+        case Kind::Tracks:
+            for (int i = 0; i < view.trackCount; ++i) {
+                if (i > 0)
+                    out += ';';
+                appendShortest(out, view.tracks[i].latitude);
                 out += ',';
-            appendNumber(out, "%.9g", parts[i / 3][i % 3]);
+                appendShortest(out, view.tracks[i].longitude);
+            }
+            break;
+        case Kind::Camera: {
+            const float* parts[3] = {view.eye, view.target, view.up};
+            for (int i = 0; i < 9; ++i) {
+                if (i > 0)
+                    out += ',';
+                appendNumber(out, "%.9g", parts[i / 3][i % 3]);
+            }
+            break;
+        }
         }
     }
     return out;
