@@ -171,6 +171,17 @@ void runMenuCommand(int id)
     notifyStateChange();
 }
 
+// The mesh as it is on screen, its grid built. A change not drawn yet is
+// drawn first: the renderer uploads the grid only when it rebuilds it, so the
+// rebuild must not happen anywhere else.
+const SurfaceMesh& shownMesh()
+{
+    if (appState.mesh.dirty)
+        drawFrame();
+    appState.mesh.prepare(appState.halfStrips);
+    return appState.mesh;
+}
+
 void relayout()
 {
     EM_ASM(if (Module.layoutCanvas) Module.layoutCanvas(););
@@ -368,12 +379,7 @@ EMSCRIPTEN_KEEPALIVE const char* vvVersion()
 // its size (0 when it cannot be made) and leaves the bytes at vvFileData().
 EMSCRIPTEN_KEEPALIVE int vvMeshGlb()
 {
-    SurfaceMesh& m = appState.mesh;
-    // A change not drawn yet is drawn first: the renderer uploads the grid
-    // only when it rebuilds it, so the rebuild must not happen here.
-    if (m.dirty)
-        drawFrame();
-    m.prepare(appState.halfStrips);
+    const SurfaceMesh& m = shownMesh();
     // The weld and the file take about 100 bytes a triangle and a page has
     // a few hundred megabytes at most, so larger meshes are the exporter's.
     const double triangles = 2.0 * m.latitudinalPatches * m.longitudinalPatches * m.stripsShown * m.hemispheres;
@@ -491,14 +497,11 @@ EMSCRIPTEN_KEEPALIVE int vvPickPoint(int x, int y)
 {
     if (stopped || contextLost)
         return 0;
-    SurfaceMesh& m = appState.mesh;
-    if (m.dirty)
-        drawFrame();
-    m.prepare(appState.halfStrips);
     if (static_cast<int>(appState.look.tracks.size()) >= linkMaxTracks) {
         consoleWarn(("Pick point: at most " + std::to_string(linkMaxTracks) + " tracks; clear them first").c_str());
         return 0;
     }
+    shownMesh();
     Origin origin;
     if (!pickOrigin(appState, x, y, origin)) {
         std::printf("Pick point: no surface at %d, %d\n", x, y);
