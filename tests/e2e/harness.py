@@ -316,6 +316,20 @@ class Viewer:
             size = now
         raise AssertionError("the viewer window did not settle at one size")
 
+    def _send_keys(self, *names):
+        """Sends the keys to the window; False when that failed because the
+        program has ended (its window goes before the process when it quits)."""
+        result = subprocess.run(["xdotool", "key", "--window", self.window, "--delay", "30", *names],
+                                env=dict(os.environ, DISPLAY=self.display), capture_output=True, text=True,
+                                timeout=scaled(30))
+        if result.returncode == 0:
+            return True
+        try:
+            self.proc.wait(scaled(5))
+            return False
+        except subprocess.TimeoutExpired:
+            raise RuntimeError(f"xdotool key {names}: {result.stderr}") from None
+
     def sync(self, timeout=None):
         """Returns once the viewer has handled every event sent to it before
         the call and the frame they lead to is on the screen; returns False
@@ -331,16 +345,8 @@ class Viewer:
             if not self.alive():
                 return False
             self.syncs += 1
-            result = subprocess.run(["xdotool", "key", "--window", self.window, SYNC_KEY],
-                                    env=dict(os.environ, DISPLAY=self.display), capture_output=True, text=True,
-                                    timeout=scaled(30))
-            if result.returncode != 0:
-                # The window goes before the process when the program quits.
-                try:
-                    self.proc.wait(scaled(5))
-                    return False
-                except subprocess.TimeoutExpired:
-                    raise RuntimeError(f"xdotool key {SYNC_KEY}: {result.stderr}") from None
+            if not self._send_keys(SYNC_KEY):
+                return False
             deadline = time.time() + scaled(timeout)
             while self.raw_stdout().count(SYNC_LINE) < self.syncs:
                 if not self.alive():
@@ -368,14 +374,7 @@ class Viewer:
         seconds pass. A key that ends the program (Esc) may leave xdotool
         without a window for the key release; that is not an error."""
         if names:
-            result = subprocess.run(["xdotool", "key", "--window", self.window, "--delay", "30", *names],
-                                    env=dict(os.environ, DISPLAY=self.display), capture_output=True, text=True,
-                                    timeout=scaled(30))
-            if result.returncode != 0:
-                try:
-                    self.proc.wait(scaled(2))
-                except subprocess.TimeoutExpired:
-                    raise RuntimeError(f"xdotool key {names}: {result.stderr}") from None
+            self._send_keys(*names)
         self.sync(timeout)
         self.settle(delay)
 
