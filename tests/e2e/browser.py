@@ -91,7 +91,7 @@ class Page:
             raise
         return self
 
-    def open(self, query="", wait_drawn=False, fresh=False):
+    def open(self, query="", fresh=False):
         """Navigates to the page and waits until the viewer runs and has
         drawn its first frame. `fresh` loads the page anew even when only
         the fragment differs (which would otherwise only change the hash)."""

@@ -8,7 +8,6 @@ import re
 import socket
 import struct
 import subprocess
-import sys
 import tempfile
 import time
 import unittest

@@ -58,16 +58,23 @@ export function writeLinkSoon() {
     linkTimer = setTimeout(writeLink, LINK_WRITE_MS);
 }
 
+// Calls `call` with the address of `text` as NUL-terminated UTF-8 and
+// returns its result. The copy is on the module's heap, not its stack: a
+// pasted link may be of any length.
+export function passText(text, call) {
+  const size = Module.lengthBytesUTF8(text) + 1;
+  const at = Module._malloc(size);
+  Module.stringToUTF8(text, at, size);
+  try {
+    return call(at);
+  } finally {
+    Module._free(at);
+  }
+}
+
 // Module._vvApplyLinkText(text): applies a link's text; tests call it too.
 export function addApplyLinkText() {
-  Module._vvApplyLinkText = (text) => {
-    // The text crosses into the module as UTF-8 on the heap; any length is fine.
-    const size = Module.lengthBytesUTF8(text) + 1;
-    const at = Module._malloc(size);
-    Module.stringToUTF8(text, at, size);
-    Module._vvApplyLink(at);
-    Module._free(at);
-  };
+  Module._vvApplyLinkText = (text) => { passText(text, Module._vvApplyLink); };
 }
 
 export function applyFragment() {

@@ -9,7 +9,8 @@
 // the viewer runs, showLook whenever its state changed and stopLook when it
 // stopped.
 
-import { currentView } from "./link.js";
+import { setText } from "./dom.js";
+import { currentView, passText } from "./link.js";
 
 const $ = (id) => document.getElementById(id);
 const panel = $("lookPanel");
@@ -36,13 +37,7 @@ let picking = false;
 // An option of the look as the command line spells it, through the module's
 // parser; a bad value leaves one console warning there.
 function lookOption(...words) {
-  const text = words.join("\n");
-  const size = Module.lengthBytesUTF8(text) + 1;
-  const at = Module._malloc(size);
-  Module.stringToUTF8(text, at, size);
-  const taken = Module._vvLookOption(at);
-  Module._free(at);
-  return taken;
+  return passText(words.join("\n"), Module._vvLookOption);
 }
 
 function refresh() {
@@ -60,9 +55,7 @@ function refresh() {
     graticuleDegrees.value = degrees;
   orthographic.checked = state.ortho === "1";
   const tracks = state.tracks ? state.tracks.split(";").length : 0;
-  const text = tracks === 1 ? "1 track" : tracks + " tracks";
-  if (trackCount.textContent !== text)
-    trackCount.textContent = text;
+  setText(trackCount, tracks === 1 ? "1 track" : tracks + " tracks");
   clearButton.disabled = tracks === 0;
 }
 
