@@ -15,7 +15,7 @@
 #include "export/ExportSettings.h"
 #include "export/Exporter.h"
 #include "export/MeshWriter.h"
-#include "export/WeldedMesh.h"
+#include "viewer/SurfaceWeld.h"
 #include "viewer/SurfaceMesh.h"
 
 namespace {
@@ -68,8 +68,7 @@ void sampleSurface(SurfaceMesh& mesh, int patches)
 
 IndexedMesh weld(const SurfaceMesh& mesh)
 {
-    return weldSurface(StripGrid{mesh.grid, mesh.gridRows(), mesh.gridColumns()},
-                       SurfaceLayout{mesh.totalStrips, mesh.stripsShown, mesh.hemispheres, false});
+    return weldSurface(mesh, false).mesh;
 }
 
 void meshWeld512(benchmark::State& state)

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "viewer/Origin.h"
-#include "viewer/SurfaceLook.h"
+#include "viewer/SurfaceCopy.h"
 
 namespace {
 // The grid parameters of rows and columns, for the textured surface.
@@ -15,7 +15,7 @@ struct GridParameters {
 };
 
 template <bool Textured>
-inline void sendVertex(SurfaceVertex** grid, int r, int j, const GridParameters& p)
+inline void sendVertex(SurfaceVertex* const* grid, int r, int j, const GridParameters& p)
 {
     if constexpr (Textured)
         glTexCoord2f(p.u[r], p.v[j]);
@@ -25,7 +25,7 @@ inline void sendVertex(SurfaceVertex** grid, int r, int j, const GridParameters&
 
 // One triangle strip along row r: the zig-zag between rows r and r + 1.
 template <bool Textured>
-void drawRowStrip(SurfaceVertex** grid, int r, int columns, const GridParameters& p)
+void drawRowStrip(SurfaceVertex* const* grid, int r, int columns, const GridParameters& p)
 {
     glBegin(GL_TRIANGLE_STRIP);
     for (int j = 0; j <= columns; ++j) {
@@ -36,7 +36,7 @@ void drawRowStrip(SurfaceVertex** grid, int r, int columns, const GridParameters
 }
 
 template <bool Textured>
-void drawGrid(SurfaceVertex** grid, int rows, int columns, int displayMode, int hemisphere, const GridParameters& p)
+void drawGrid(SurfaceVertex* const* grid, int rows, int columns, int displayMode, int hemisphere, const GridParameters& p)
 {
     switch (displayMode) {
     case 0:
@@ -73,9 +73,9 @@ void drawGrid(SurfaceVertex** grid, int rows, int columns, int displayMode, int 
     }
 }
 
-void loadOriginTransform(int hemisphere, int strip, int totalStrips)
+void loadOriginTransform(const SurfaceCopy& copy)
 {
-    const OriginTextureTransform o = originTextureTransform(hemisphere, strip, totalStrips);
+    const OriginTextureTransform o = copyTextureTransform(copy);
     // Column-major: (u, v, 0, 1) -> (s, t, 0, 1).
     const double m[16] = {o.su, o.tu, 0, 0, o.sv, o.tv, 0, 0, 0, 0, 1, 0, o.s0, o.t0, 0, 1};
     glMatrixMode(GL_TEXTURE);
@@ -100,22 +100,32 @@ void drawSurface(SurfaceMesh& mesh, int displayMode, bool halfStrips, bool textu
     // The sampled strip winds clockwise seen from its front (outer) side.
     glFrontFace(GL_CW);
     glMatrixMode(GL_MODELVIEW);
-    for (int h = 0; h < mesh.hemispheres; ++h) {
-        glPushMatrix();
-        glRotatef(hemisphereTurnDegrees(h), 0, 1, 0);
-        for (int s = 0; s < mesh.stripsShown; ++s) {
+    // Copies come hemisphere by hemisphere: each hemisphere's turn about y
+    // is pushed once and each copy's turn about z inside it.
+    const int copies = surfaceCopyCount(mesh);
+    int openHemisphere = -1;
+    for (int i = 0; i < copies; ++i) {
+        const SurfaceCopy copy = surfaceCopy(mesh, i);
+        if (copy.hemisphere != openHemisphere) {
+            if (openHemisphere >= 0)
+                glPopMatrix();
             glPushMatrix();
-            glRotatef(stripTurnDegrees(h, s, mesh.totalStrips), 0, 0, 1);
-            if (textured) {
-                loadOriginTransform(h, s, mesh.totalStrips);
-                drawGrid<true>(mesh.grid, rows, columns, displayMode, h, parameters);
-            } else {
-                drawGrid<false>(mesh.grid, rows, columns, displayMode, h, parameters);
-            }
-            glPopMatrix();
+            glRotatef(copyFlipDegrees(copy), 0, 1, 0);
+            openHemisphere = copy.hemisphere;
+        }
+        glPushMatrix();
+        glRotatef(copyTurnDegrees(copy), 0, 0, 1);
+        SurfaceVertex* const* grid = mesh.block(copy.block);
+        if (textured) {
+            loadOriginTransform(copy);
+            drawGrid<true>(grid, rows, columns, displayMode, copy.hemisphere, parameters);
+        } else {
+            drawGrid<false>(grid, rows, columns, displayMode, copy.hemisphere, parameters);
         }
         glPopMatrix();
     }
+    if (openHemisphere >= 0)
+        glPopMatrix();
     if (textured) {
         glMatrixMode(GL_TEXTURE);
         glLoadIdentity();

@@ -1,7 +1,7 @@
 #pragma once
-// Draws the sampled surface with fixed-function OpenGL: the one-strip grid of
-// the mesh replayed under rotations, once per shown strip of each shown
-// hemisphere, in the display mode asked for (0 points, 1 wireframe, 2 strips,
+// Draws the sampled surface with fixed-function OpenGL: the grid blocks of
+// the mesh replayed under rotations, once per copy (SurfaceCopy.h), in the
+// display mode asked for (0 points, 1 wireframe, 2 strips,
 // 3 checkerboard, 4 alternate rows). Rebuilds the grid first when it is
 // stale. The caller sets colour, lighting, blending and culling; needs a
 // current OpenGL context.

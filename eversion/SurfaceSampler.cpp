@@ -38,3 +38,40 @@ void sampleSurfaceRows(StageRowFunction row, double uMin, double uMax, int uCoun
             makeSurfaceVertex(placeOnStrip(frame, columns[j]), out[j]);
     }
 }
+
+void sampleRuledRows(const RuledFrame& frame, int uCount, int vCount, double vMax, SurfaceVertex** grid)
+{
+    if (uCount < 1 || vCount < 1)
+        return;
+    const double du = 1.0 / uCount;
+    const double dv = vMax / vCount;
+    const int columnCount = vCount + 1;
+    const std::unique_ptr<RuledColumn[]> columns(new RuledColumn[2 * static_cast<size_t>(columnCount)]);
+    for (int block = 0; block < 2; ++block)
+        for (int j = 0; j <= vCount; ++j)
+            columns[block * columnCount + j] = ruledColumn(ruledBlockLongitude(block, j * dv, frame.lobes), frame.lobes);
+    const int rowCount = 2 * (uCount + 1);
+
+#if defined(_OPENMP)
+    constexpr long parallelVertexCount = 2048;
+    const long vertexCount = static_cast<long>(rowCount) * columnCount;
+#pragma omp parallel for schedule(static) if (vertexCount >= parallelVertexCount)
+#endif
+    for (int k = 0; k < rowCount; ++k) {
+        const int block = k / (uCount + 1);
+        const int i = k % (uCount + 1);
+        SurfaceVertex* out = grid[k];
+        if (i == 0) {
+            const bool north = block == 0;
+            const SurfaceVertex pole{{0, 0, static_cast<float>(ruledPoleHeight(frame, north))},
+                                     {0, 0, north ? 1.0f : -1.0f}};
+            for (int j = 0; j <= vCount; ++j)
+                out[j] = pole;
+            continue;
+        }
+        const RuledRow row = ruledRow(frame, ruledBlockLatitude(block, i * du));
+        const RuledColumn* blockColumns = columns.get() + static_cast<size_t>(block) * columnCount;
+        for (int j = 0; j <= vCount; ++j)
+            makeSurfaceVertex(ruledPlace(frame, row, blockColumns[j]), out[j]);
+    }
+}

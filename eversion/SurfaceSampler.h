@@ -13,6 +13,7 @@
 // cores; it is the one the viewer uses.
 #include <cmath>
 
+#include "eversion/RuledSurface.h"
 #include "eversion/StageFunction.h"
 #include "jets/JetVec.h"
 
@@ -86,3 +87,17 @@ inline void sampleSurface(StageFunction stageFunction, double uMin, double uMax,
 // a time.
 void sampleSurfaceRows(StageRowFunction row, double uMin, double uMax, int uCount, double vMin,
                        double vMax, int vCount, double fraction, SurfaceVertex** grid, int stripCount);
+
+// The ruled-surface eversion's grid: two blocks of uCount + 1 rows of
+// vCount + 1 vertices, one after the other in `grid`. Block 0 holds the first
+// lune of the northern hemisphere, block 1 that of the southern, each as the
+// other method's strip grid holds its hemisphere: row i at u = i / uCount from
+// the pole (u = 0) to the equator (u = 1), column j at v = j vMax / vCount
+// across the lune, with the origins of Origin.h's copy (hemisphere, strip 0)
+// for `frame.lobes` strips. Row 0 of each block is its pole: every column
+// there is the pole's limit point with the limit normal, +z in the north and
+// -z in the south (the tangent plane at a pole is horizontal at every time,
+// and the side that faces +z at t = 0 keeps facing it). Rows are spread over
+// OpenMP threads as in sampleSurfaceRows; one table of columns per block is
+// allocated per call, nothing per point.
+void sampleRuledRows(const RuledFrame& frame, int uCount, int vCount, double vMax, SurfaceVertex** grid);

@@ -18,7 +18,7 @@
 #include "export/PngWriter.h"
 #include "export/Progress.h"
 #include "export/ViewerSetup.h"
-#include "export/WeldedMesh.h"
+#include "viewer/SurfaceWeld.h"
 
 namespace {
 struct Failure {
@@ -174,8 +174,7 @@ void exportMesh(const ExportSettings& s)
     configureSurface(s, state);
     state.mesh.prepare(state.halfStrips);
     const SurfaceMesh& m = state.mesh;
-    const IndexedMesh mesh = weldSurface(StripGrid{m.grid, m.gridRows(), m.gridColumns()},
-                                         SurfaceLayout{m.totalStrips, m.stripsShown, m.hemispheres, state.halfStrips});
+    const IndexedMesh mesh = weldSurface(m, state.halfStrips).mesh;
     check(writeMesh(mesh, s.format, out.stream(), error), exitFailed, error);
     check(out.commit(error), exitFailed, error);
 }

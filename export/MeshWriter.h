@@ -12,7 +12,7 @@
 #include <string>
 
 #include "export/ExportSettings.h"
-#include "export/WeldedMesh.h"
+#include "viewer/SurfaceWeld.h"
 
 // Writes the whole file to `file`; false with a one-line reason on failure.
 bool writeMesh(const IndexedMesh& mesh, OutputFormat format, std::FILE* file, std::string& error);

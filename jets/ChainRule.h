@@ -73,6 +73,15 @@ inline ChainDerivatives powerDerivatives(double x, double n)
     return {power, first, second, (n - 2) * second / x};
 }
 
+// e^x - 1 at x: the value without the cancellation that e^x - 1 suffers
+// near 0; every derivative is e^x itself.
+inline ChainDerivatives expm1Derivatives(double x)
+{
+    const double m = std::expm1(x);
+    const double e = m + 1;
+    return {m, e, e, e};
+}
+
 // phi(t) for a Jet4 or a Jet8 t. The second-order terms are written
 // phi'' t_u t_v rather than folded into one product so that every field is the
 // textbook formula evaluated left to right; the surface reproduces reference

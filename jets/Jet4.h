@@ -70,6 +70,12 @@ inline Jet4 pow(Jet4 f, double n)
     return applyChainRule(f, powerDerivatives(f.value, n));
 }
 
+// e^(a + h) - 1 ~ (e^a - 1) + e^a h
+inline Jet4 expm1(Jet4 f)
+{
+    return applyChainRule(f, expm1Derivatives(f.value));
+}
+
 // Parameter k held constant: derivatives involving k, and the mixed one, vanish.
 constexpr Jet4 holdFixed(Jet4 f, int k)
 {

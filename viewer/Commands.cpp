@@ -67,14 +67,8 @@ CommandResult applyCommand(AppState& state, int menuId)
         break;
     case 41: mesh.addStrip(); break;
     case 42: mesh.removeStrip(); break;
-    case 43:
-        if (mesh.stripsShown < mesh.totalStrips)
-            ++mesh.stripsShown;
-        break;
-    case 44:
-        if (mesh.stripsShown > 1)
-            --mesh.stripsShown;
-        break;
+    case 43: mesh.showMoreStrips(); break;
+    case 44: mesh.showFewerStrips(); break;
     case 45: mesh.toggleHemispheres(); break;
     case 46:
         state.halfStrips = !state.halfStrips;

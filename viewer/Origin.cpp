@@ -1,9 +1,6 @@
 #include "viewer/Origin.h"
 
 #include <cmath>
-#include <numbers>
-
-#include "viewer/SurfaceMesh.h"
 
 double wrapLongitude(double degrees)
 {
@@ -56,27 +53,4 @@ GridPlace placeOfOrigin(const Origin& origin, int totalStrips)
         p.strip = totalStrips - 1;
     p.v = p.hemisphere == 0 ? x - p.strip : p.strip + 1 - x;
     return p;
-}
-
-void turnIntoCopy(const double local[3], int hemisphere, int strip, int totalStrips, double world[3])
-{
-    // The strip's turn about z, then the hemisphere's half turn about y.
-    // stripTurnDegrees in double: k / n turns.
-    const int k = hemisphere == 0 ? -strip : strip + 1;
-    const double a = 2 * std::numbers::pi * k / totalStrips;
-    const double c = std::cos(a), s = std::sin(a);
-    const double x = local[0] * c - local[1] * s;
-    const double y = local[0] * s + local[1] * c;
-    const double flip = hemisphere == 0 ? 1 : -1;
-    world[0] = flip * x;
-    world[1] = y;
-    world[2] = flip * local[2];
-}
-
-void surfacePointAt(double t, int totalStrips, const GridPlace& place, double world[3])
-{
-    const StageAtTime stage = eversionStage(std::fmin(1, std::fmax(0, t)));
-    const Jet4Vec p = stage.point(Jet8(place.u, 1, 0), Jet8(place.v, 0, 1), stage.fraction, totalStrips);
-    const double local[3] = {p.x.value, p.y.value, p.z.value};
-    turnIntoCopy(local, place.hemisphere, place.strip, totalStrips, world);
 }

@@ -6,9 +6,9 @@
 // so it moves with the material through the eversion and ends at the
 // antipode at t = 1.
 //
-// The surface is one sampled strip of one hemisphere, drawn as copies turned
-// by hemisphereTurnDegrees and stripTurnDegrees (SurfaceLook.h); a grid point
-// (u, v) of copy (hemisphere h, strip s) of n strips has the origin
+// The surface is drawn as turned copies of its sampled grid (SurfaceCopy.h);
+// a grid point (u, v) of copy (hemisphere h, strip s) of n strips (or of the
+// ruled method's n lobes) has the origin
 //   h = 0:  latitude 90 - 90 u,   longitude 90 - 360 (s + v) / n
 //   h = 1:  latitude 90 u - 90,   longitude 90 - 360 (s + 1 - v) / n
 // (u from the pole, 0, to the equator, 1; v across the strip, half strips
@@ -44,14 +44,6 @@ struct GridPlace {
     double v = 0;
 };
 GridPlace placeOfOrigin(const Origin& origin, int totalStrips);
-
-// A point of the sampled strip's own frame turned into its copy's place, as
-// the renderers' matrices turn it (but in double).
-void turnIntoCopy(const double local[3], int hemisphere, int strip, int totalStrips, double world[3]);
-
-// The surface point at time t of the copy and grid point, in world
-// coordinates: the eversion evaluated exactly there, not interpolated.
-void surfacePointAt(double t, int totalStrips, const GridPlace& place, double world[3]);
 
 // The nominal grid parameters of a mesh's rows (u = r / (rows - 1)) and
 // columns (v = vMax j / (columns - 1), vMax 0.5 for half strips), as floats:

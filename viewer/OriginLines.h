@@ -7,6 +7,7 @@
 // float for drawing, three a point.
 #include <vector>
 
+#include "eversion/EversionMethod.h"
 #include "viewer/OriginLook.h"
 
 struct SurfaceMesh;
@@ -35,14 +36,16 @@ constexpr float lineOffsetUnits = 64.0f;
 // its hemispheres, strips shown and strip width (half strips).
 std::vector<Polyline> graticuleLines(const SurfaceMesh& mesh, bool halfStrips, double degrees);
 
-// The path of the point of `origin` from t = 0 to t = 1 with totalStrips.
-Polyline trackLine(const Origin& origin, int totalStrips);
+// The path of the point of `origin` from t = 0 to t = 1 in the method with
+// `around` strips or lobes.
+Polyline trackLine(const Origin& origin, EversionMethod method, int around);
 
 // Where that point is at time t.
-void trackPoint(const Origin& origin, int totalStrips, double t, float out[3]);
+void trackPoint(const Origin& origin, EversionMethod method, int around, double t, float out[3]);
 
 // The lines of the last frame, made again only when what they show has
-// changed (the time, strips, hemispheres, strip width, spacing or tracks).
+// changed (the time, method, strips or lobes, hemispheres, strip width,
+// spacing or tracks).
 struct OriginLineSet {
     std::vector<Polyline> graticule;
     std::vector<Polyline> tracks;
@@ -52,9 +55,11 @@ struct OriginLineSet {
 
 private:
     double t = -1;
-    int totalStrips = 0, stripsShown = 0, hemispheres = 0;
+    EversionMethod method = EversionMethod::Corrugations;
+    int around = 0, shown = 0, hemispheres = 0;
     bool halfStrips = false;
     double degrees = 0;
-    int trackStrips = 0;
+    EversionMethod trackMethod = EversionMethod::Corrugations;
+    int trackAround = 0;
     std::vector<Origin> trackOrigins;
 };

@@ -5,6 +5,7 @@
 
 #include "camera/Camera.h"
 #include "viewer/AppState.h"
+#include "viewer/SurfaceCopy.h"
 
 namespace {
 
@@ -118,44 +119,43 @@ bool pickOrigin(const AppState& state, int x, int y, Origin& origin)
     gridParameters(rows, columns, state.halfStrips, us, vs);
 
     double nearest = INFINITY;
-    for (int h = 0; h < mesh.hemispheres; ++h) {
-        for (int s = 0; s < mesh.stripsShown; ++s) {
-            // The copy's turn is a rotation: the ray goes into the strip's own
-            // frame by its transpose, read off the turned axes.
-            double axes[3][3];
-            for (int i = 0; i < 3; ++i) {
-                const double unit[3] = {i == 0 ? 1.0 : 0.0, i == 1 ? 1.0 : 0.0, i == 2 ? 1.0 : 0.0};
-                turnIntoCopy(unit, h, s, mesh.totalStrips, axes[i]);
-            }
-            Ray local;
-            for (int i = 0; i < 3; ++i) {
-                local.origin[i] = dot(axes[i], ray.origin);
-                local.direction[i] = dot(axes[i], ray.direction);
-            }
-            for (int r = 0; r + 1 < rows; ++r) {
-                for (int c = 0; c + 1 < columns; ++c) {
-                    double corner[4][3];
-                    const SurfaceVertex* cell[4] = {&mesh.grid[r][c], &mesh.grid[r][c + 1], &mesh.grid[r + 1][c + 1],
-                                                    &mesh.grid[r + 1][c]};
-                    for (int k = 0; k < 4; ++k)
-                        for (int i = 0; i < 3; ++i)
-                            corner[k][i] = cell[k]->position[i];
-                    // Grid places of the corners, in the same order.
-                    const double cu[4] = {us[r], us[r], us[r + 1], us[r + 1]};
-                    const double cv[4] = {vs[c], vs[c + 1], vs[c + 1], vs[c]};
-                    for (int half = 0; half < 2; ++half) {
-                        const int j = half == 0 ? 1 : 2, k = half == 0 ? 2 : 3;
-                        double distance, wb, wc;
-                        if (!hitTriangle(local, corner[0], corner[j], corner[k], distance, wb, wc) ||
-                            distance >= nearest)
-                            continue;
-                        nearest = distance;
-                        // The nominal grid places, as the texture addresses them.
-                        const double wa = 1 - wb - wc;
-                        const double u = wa * cu[0] + wb * cu[j] + wc * cu[k];
-                        const double v = wa * cv[0] + wb * cv[j] + wc * cv[k];
-                        origin = gridOrigin(u, v, h, s, mesh.totalStrips);
-                    }
+    const int copies = surfaceCopyCount(mesh);
+    for (int index = 0; index < copies; ++index) {
+        const SurfaceCopy copy = surfaceCopy(mesh, index);
+        SurfaceVertex* const* grid = mesh.block(copy.block);
+        // The copy's turn is a rotation: the ray goes into the block's own
+        // frame by its transpose, read off the turned axes.
+        double axes[3][3];
+        for (int i = 0; i < 3; ++i) {
+            const double unit[3] = {i == 0 ? 1.0 : 0.0, i == 1 ? 1.0 : 0.0, i == 2 ? 1.0 : 0.0};
+            turnIntoCopy(unit, copy, axes[i]);
+        }
+        Ray local;
+        for (int i = 0; i < 3; ++i) {
+            local.origin[i] = dot(axes[i], ray.origin);
+            local.direction[i] = dot(axes[i], ray.direction);
+        }
+        for (int r = 0; r + 1 < rows; ++r) {
+            for (int c = 0; c + 1 < columns; ++c) {
+                double corner[4][3];
+                const SurfaceVertex* cell[4] = {&grid[r][c], &grid[r][c + 1], &grid[r + 1][c + 1], &grid[r + 1][c]};
+                for (int k = 0; k < 4; ++k)
+                    for (int i = 0; i < 3; ++i)
+                        corner[k][i] = cell[k]->position[i];
+                // Grid places of the corners, in the same order.
+                const double cu[4] = {us[r], us[r], us[r + 1], us[r + 1]};
+                const double cv[4] = {vs[c], vs[c + 1], vs[c + 1], vs[c]};
+                for (int half = 0; half < 2; ++half) {
+                    const int j = half == 0 ? 1 : 2, k = half == 0 ? 2 : 3;
+                    double distance, wb, wc;
+                    if (!hitTriangle(local, corner[0], corner[j], corner[k], distance, wb, wc) || distance >= nearest)
+                        continue;
+                    nearest = distance;
+                    // The nominal grid places, as the texture addresses them.
+                    const double wa = 1 - wb - wc;
+                    const double u = wa * cu[0] + wb * cu[j] + wc * cu[k];
+                    const double v = wa * cv[0] + wb * cv[j] + wc * cv[k];
+                    origin = gridOrigin(u, v, copy.hemisphere, copy.strip, copy.around);
                 }
             }
         }

@@ -32,7 +32,7 @@ void SurfaceMesh::freeGrid()
     rowTable.reset();
     vertices.reset();
     grid = nullptr;
-    allocatedRows = allocatedColumns = 0;
+    allocatedRows = allocatedColumns = allocatedBlocks = 0;
 }
 
 void SurfaceMesh::rebuild(bool halfStrips)
@@ -47,19 +47,25 @@ void SurfaceMesh::rebuild(bool halfStrips)
         longitudinalPatches = 2;
 
     freeGrid();
+    const bool ruled = method == EversionMethod::Ruled;
     allocatedRows = latitudinalPatches + 1;
     allocatedColumns = longitudinalPatches + 1;
+    allocatedBlocks = ruled ? 2 : 1;
+    const int rows = allocatedRows * allocatedBlocks;
     // Left uninitialised: the sampler writes every vertex. Spelt without
     // make_unique_for_overwrite, which the browser toolchain lacks.
-    vertices.reset(new SurfaceVertex[static_cast<size_t>(allocatedRows) * allocatedColumns]);
-    rowTable.reset(new SurfaceVertex*[allocatedRows]);
-    for (int r = 0; r < allocatedRows; ++r)
+    vertices.reset(new SurfaceVertex[static_cast<size_t>(rows) * allocatedColumns]);
+    rowTable.reset(new SurfaceVertex*[rows]);
+    for (int r = 0; r < rows; ++r)
         rowTable[r] = vertices.get() + static_cast<size_t>(r) * allocatedColumns;
     grid = rowTable.get();
 
-    evaluateEversion(grid, t, totalStrips, 0.0, latitudinalPatches, 1.0, 0.0, longitudinalPatches,
-                     halfStrips ? 0.5 : 1.0, corrugateStart, pushStart, twistStart, releaseStart,
-                     smoothStart);
+    if (ruled)
+        sampleRuledRows(ruledFrame(t, lobes), latitudinalPatches, longitudinalPatches, halfStrips ? 0.5 : 1.0, grid);
+    else
+        evaluateEversion(grid, t, totalStrips, 0.0, latitudinalPatches, 1.0, 0.0, longitudinalPatches,
+                         halfStrips ? 0.5 : 1.0, corrugateStart, pushStart, twistStart, releaseStart,
+                         smoothStart);
     dirty = false;
 }
 
@@ -92,6 +98,15 @@ void SurfaceMesh::decreaseTime(double amount)
 
 void SurfaceMesh::addStrip()
 {
+    if (method == EversionMethod::Ruled) {
+        if (lobes < maxLobes) {
+            freeGrid();
+            ++lobes;
+            ++lunesShown;
+            dirty = true;
+        }
+        return;
+    }
     freeGrid();
     ++totalStrips;
     ++stripsShown;
@@ -100,6 +115,16 @@ void SurfaceMesh::addStrip()
 
 void SurfaceMesh::removeStrip()
 {
+    if (method == EversionMethod::Ruled) {
+        if (lobes > minLobes) {
+            freeGrid();
+            --lobes;
+            if (lunesShown > 1)
+                --lunesShown;
+            dirty = true;
+        }
+        return;
+    }
     if (totalStrips > 1) {
         freeGrid();
         --totalStrips;
@@ -126,4 +151,43 @@ void SurfaceMesh::addLongitudinalPatch()
 void SurfaceMesh::toggleHemispheres()
 {
     hemispheres = hemispheres == 2 ? 1 : hemispheres + 1;
+}
+
+void SurfaceMesh::showMoreStrips()
+{
+    if (method == EversionMethod::Ruled) {
+        if (lunesShown < lobes)
+            ++lunesShown;
+    } else if (stripsShown < totalStrips) {
+        ++stripsShown;
+    }
+}
+
+void SurfaceMesh::showFewerStrips()
+{
+    int& shown = method == EversionMethod::Ruled ? lunesShown : stripsShown;
+    if (shown > 1)
+        --shown;
+}
+
+void SurfaceMesh::setMethod(EversionMethod m)
+{
+    if (m == method)
+        return;
+    freeGrid();
+    method = m;
+    dirty = true;
+}
+
+// A count beyond the method's range is not taken. Every lune is shown after.
+void SurfaceMesh::setLobes(int count)
+{
+    if (count < minLobes || count > maxLobes)
+        return;
+    if (count != lobes && method == EversionMethod::Ruled) {
+        freeGrid();
+        dirty = true;
+    }
+    lobes = count;
+    lunesShown = count;
 }

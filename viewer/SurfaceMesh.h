@@ -3,6 +3,12 @@
 // (latitudinalPatches + 1) x (longitudinalPatches + 1) grid and replayed under
 // rotations to draw every shown strip of both hemispheres.
 //
+// With the ruled-surface method the strips are the lobes' lunes (lobes of
+// them around, 2 to 5) and the two hemispheres differ, so the grid holds two
+// blocks of that size, the north's lune and the south's (see
+// sampleRuledRows); surfaceCopy (SurfaceLook.h) tells which block each
+// drawn copy replays and how it is turned.
+//
 // Edits that change what is sampled free the grid at once and mark the mesh
 // dirty; the rebuild waits for the next frame, so several edits between two
 // frames cost one rebuild. Counts below 2 patches and times outside [0, 1]
@@ -13,6 +19,7 @@
 #include <memory>
 
 #include "eversion/Eversion.h"
+#include "eversion/EversionMethod.h"
 #include "eversion/SurfaceSampler.h"
 
 // The stage of the viewer's eversion schedule holding at time t in [0, 1].
@@ -25,7 +32,11 @@ struct SurfaceMesh {
     int stripsShown = 8;
     int latitudinalPatches = 12;
     int longitudinalPatches = 12;
-    // Row table into one block of vertices; null when the grid is freed.
+    EversionMethod method = EversionMethod::Corrugations;
+    int lobes = 2;       // the ruled method's lobes, minLobes .. maxLobes
+    int lunesShown = 2;  // of its lunes, 1 .. lobes
+    // Row table into the blocks of vertices, one block after the other; null
+    // when the grid is freed.
     SurfaceVertex** grid = nullptr;
     bool dirty = true;
 
@@ -48,14 +59,28 @@ struct SurfaceMesh {
     void addLatitudinalPatch();
     void addLongitudinalPatch();
     void toggleHemispheres();
+    // The strip-count commands: strips, or lobes with the ruled method.
+    void showMoreStrips();
+    void showFewerStrips();
+    void setMethod(EversionMethod m);
+    void setLobes(int count);
 
-    // Rows and columns actually held by the grid (0 when freed).
+    // The copies around the z axis and how many of them are shown: strips,
+    // or the ruled method's lobes and lunes.
+    int around() const { return method == EversionMethod::Ruled ? lobes : totalStrips; }
+    int aroundShown() const { return method == EversionMethod::Ruled ? lunesShown : stripsShown; }
+
+    // Rows and columns of one block of the grid, and its blocks (0 when freed).
     int gridRows() const { return grid ? allocatedRows : 0; }
     int gridColumns() const { return grid ? allocatedColumns : 0; }
+    int gridBlocks() const { return grid ? allocatedBlocks : 0; }
+    // The rows of block b.
+    SurfaceVertex* const* block(int b) const { return grid + static_cast<size_t>(b) * allocatedRows; }
 
 private:
     std::unique_ptr<SurfaceVertex*[]> rowTable;
     std::unique_ptr<SurfaceVertex[]> vertices;
     int allocatedRows = 0;
     int allocatedColumns = 0;
+    int allocatedBlocks = 0;
 };

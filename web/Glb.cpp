@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "export/WeldedMesh.h"
+#include "viewer/SurfaceWeld.h"
 
 namespace {
 void appendWord(std::vector<std::uint8_t>& out, std::uint32_t word)

@@ -36,11 +36,9 @@ void SurfaceBuffers::createObjects()
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(SurfaceVertex),
-                          reinterpret_cast<void*>(offsetof(SurfaceVertex, position)));
     glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(SurfaceVertex),
-                          reinterpret_cast<void*>(offsetof(SurfaceVertex, normal)));
+    pointedBlock = -1;
+    pointAt(0);
 
     glGenVertexArrays(1, &wireArray);
     glGenBuffers(1, &wireBuffer);
@@ -55,14 +53,31 @@ void SurfaceBuffers::createObjects()
     glBindVertexArray(0);
 }
 
-void SurfaceBuffers::upload(SurfaceVertex* const* grid, int rowCount, int columnCount)
+// Points the position and normal attributes at a block's first vertex: WebGL
+// 2 has no base vertex for indexed drawing, and one index list serves every
+// block.
+void SurfaceBuffers::pointAt(int block)
+{
+    if (block == pointedBlock)
+        return;
+    const std::size_t first = static_cast<std::size_t>(block) * rows * columns * sizeof(SurfaceVertex);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(SurfaceVertex),
+                          reinterpret_cast<void*>(first + offsetof(SurfaceVertex, position)));
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(SurfaceVertex),
+                          reinterpret_cast<void*>(first + offsetof(SurfaceVertex, normal)));
+    pointedBlock = block;
+}
+
+void SurfaceBuffers::upload(SurfaceVertex* const* grid, int rowCount, int columnCount, int blockCount)
 {
     if (!vertexArray)
         createObjects();
     rows = rowCount;
     columns = columnCount;
+    blocks = blockCount;
     vertices.clear();
-    for (int r = 0; r < rows; ++r)
+    for (int r = 0; r < rows * blocks; ++r)
         vertices.insert(vertices.end(), grid[r], grid[r] + columns);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(SurfaceVertex)),
@@ -132,46 +147,48 @@ void SurfaceBuffers::buildWire()
     // The triangles of the row strips in the order and winding a strip gives
     // them: (s_i, s_i+1, s_i+2) for even i, (s_i+1, s_i, s_i+2) for odd i.
     wire.clear();
-    const auto at = [&](int r, int k) -> const SurfaceVertex& {
+    const auto at = [&](int first, int r, int k) -> const SurfaceVertex& {
         // Strip vertex k of row r: (r, k / 2) for even k, (r + 1, k / 2) for odd.
-        return vertices[static_cast<std::size_t>((r + k % 2) * columns + k / 2)];
+        return vertices[static_cast<std::size_t>((first + r + k % 2) * columns + k / 2)];
     };
-    for (int r = 0; r + 1 < rows; ++r)
-        for (int i = 0; i + 2 < 2 * columns; ++i) {
-            const SurfaceVertex* corner[3] = {&at(r, i), &at(r, i + 1), &at(r, i + 2)};
-            if (i % 2)
-                std::swap(corner[0], corner[1]);
-            for (int e = 0; e < 3; ++e)
-                for (const SurfaceVertex* end : {corner[e], corner[(e + 1) % 3]}) {
-                    appendCorner(wire, *end);
-                    for (const SurfaceVertex* c : corner)
-                        appendCorner(wire, *c);
-                }
-        }
-    wireVertices = static_cast<int>(wire.size() / 12);
+    for (int first = 0; first < blocks * rows; first += rows)
+        for (int r = 0; r + 1 < rows; ++r)
+            for (int i = 0; i + 2 < 2 * columns; ++i) {
+                const SurfaceVertex* corner[3] = {&at(first, r, i), &at(first, r, i + 1), &at(first, r, i + 2)};
+                if (i % 2)
+                    std::swap(corner[0], corner[1]);
+                for (int e = 0; e < 3; ++e)
+                    for (const SurfaceVertex* end : {corner[e], corner[(e + 1) % 3]}) {
+                        appendCorner(wire, *end);
+                        for (const SurfaceVertex* c : corner)
+                            appendCorner(wire, *c);
+                    }
+            }
+    wireVertices = static_cast<int>(wire.size() / 12) / blocks;
     glBindBuffer(GL_ARRAY_BUFFER, wireBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(wire.size() * sizeof(float)), wire.data(),
                  GL_DYNAMIC_DRAW);
     wireBuilt = true;
 }
 
-void SurfaceBuffers::draw(int displayMode, int hemisphere)
+void SurfaceBuffers::draw(int displayMode, int hemisphere, int block)
 {
-    if (!vertexArray || rows < 2 || columns < 2)
+    if (!vertexArray || rows < 2 || columns < 2 || block < 0 || block >= blocks)
         return;
     if (displayMode == 0) {
         glBindVertexArray(vertexArray);
-        glDrawArrays(GL_POINTS, 0, rows * columns);
+        glDrawArrays(GL_POINTS, block * rows * columns, rows * columns);
     } else if (displayMode == 1) {
         if (!wireBuilt)
             buildWire();
         glBindVertexArray(wireArray);
-        glDrawArrays(GL_LINES, 0, wireVertices);
+        glDrawArrays(GL_LINES, block * wireVertices, wireVertices);
     } else if (displayMode >= 2 && displayMode <= 4) {
         if (indexedMode != displayMode)
             buildIndices(displayMode);
         const Range& part = parts[hemisphere % 2];
         glBindVertexArray(vertexArray);
+        pointAt(block);
         glDrawElements(GL_TRIANGLE_STRIP, part.count, GL_UNSIGNED_INT,
                        reinterpret_cast<void*>(static_cast<std::size_t>(part.first) * sizeof(std::uint32_t)));
     }

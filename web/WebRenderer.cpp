@@ -14,6 +14,7 @@
 #include "viewer/AppState.h"
 #include "viewer/HeadsUp.h"
 #include "viewer/Origin.h"
+#include "viewer/SurfaceCopy.h"
 #include "viewer/SurfaceLook.h"
 #include "web/GLProgram.h"
 #include "web/Shaders.h"
@@ -225,7 +226,7 @@ void WebRenderer::render(AppState& state, float pixelScale)
     const bool rebuilding = state.mesh.dirty;
     state.mesh.prepare(state.halfStrips);
     if (rebuilding)
-        surface.upload(state.mesh.grid, state.mesh.gridRows(), state.mesh.gridColumns());
+        surface.upload(state.mesh.grid, state.mesh.gridRows(), state.mesh.gridColumns(), state.mesh.gridBlocks());
     if (state.look.textured()) {
         surface.useGridParameters(state.halfStrips);
         bindOriginTexture(state);
@@ -322,17 +323,17 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
     const SurfaceMesh& mesh = state.mesh;
     const Vector3 yAxis(0, 1, 0, 1);
     const Vector3 zAxis(0, 0, 1, 1);
-    for (int h = 0; h < mesh.hemispheres; ++h) {
-        const Matrix4 hemisphere = viewing * turn(hemisphereTurnDegrees(h), yAxis);
-        for (int s = 0; s < mesh.stripsShown; ++s) {
-            setMatrix(program, "modelView", hemisphere * turn(stripTurnDegrees(h, s, mesh.totalStrips), zAxis));
-            if (textured) {
-                const OriginTextureTransform o = originTextureTransform(h, s, mesh.totalStrips);
-                const float m[9] = {float(o.su), float(o.tu), 0, float(o.sv), float(o.tv), 0, float(o.s0), float(o.t0), 1};
-                glUniformMatrix3fv(glGetUniformLocation(program, "originTransform"), 1, GL_FALSE, m);
-            }
-            surface.draw(mode, h);
+    const int copies = surfaceCopyCount(mesh);
+    for (int i = 0; i < copies; ++i) {
+        const SurfaceCopy copy = surfaceCopy(mesh, i);
+        const Matrix4 hemisphere = viewing * turn(copyFlipDegrees(copy), yAxis);
+        setMatrix(program, "modelView", hemisphere * turn(copyTurnDegrees(copy), zAxis));
+        if (textured) {
+            const OriginTextureTransform o = copyTextureTransform(copy);
+            const float m[9] = {float(o.su), float(o.tu), 0, float(o.sv), float(o.tv), 0, float(o.s0), float(o.t0), 1};
+            glUniformMatrix3fv(glGetUniformLocation(program, "originTransform"), 1, GL_FALSE, m);
         }
+        surface.draw(mode, copy.hemisphere, copy.block);
     }
     if (lines)
         glDisable(GL_POLYGON_OFFSET_FILL);

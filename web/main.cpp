@@ -18,7 +18,8 @@
 #include <vector>
 
 #include "camera/Camera.h"
-#include "export/WeldedMesh.h"
+#include "viewer/SurfaceCopy.h"
+#include "viewer/SurfaceWeld.h"
 #include "viewer/AppState.h"
 #include "viewer/CommandLine.h"
 #include "viewer/Commands.h"
@@ -382,11 +383,10 @@ EMSCRIPTEN_KEEPALIVE int vvMeshGlb()
     const SurfaceMesh& m = shownMesh();
     // The weld and the file take about 100 bytes a triangle and a page has
     // a few hundred megabytes at most, so larger meshes are the exporter's.
-    const double triangles = 2.0 * m.latitudinalPatches * m.longitudinalPatches * m.stripsShown * m.hemispheres;
+    const double triangles = 2.0 * m.latitudinalPatches * m.longitudinalPatches * surfaceCopyCount(m);
     if (triangles > maxGlbTriangles)
         return 0;
-    pageFile = writeGlb(weldSurface(StripGrid{m.grid, m.gridRows(), m.gridColumns()},
-                                    SurfaceLayout{m.totalStrips, m.stripsShown, m.hemispheres, appState.halfStrips}));
+    pageFile = writeGlb(weldSurface(m, appState.halfStrips).mesh);
     return static_cast<int>(pageFile.size());
 }
 

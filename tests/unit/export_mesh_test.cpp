@@ -9,7 +9,7 @@
 #include <cmath>
 #include <utility>
 
-#include "export/WeldedMesh.h"
+#include "viewer/SurfaceWeld.h"
 #include "viewer/SurfaceMesh.h"
 
 namespace {
@@ -33,8 +33,7 @@ IndexedMesh build(const Case& c, SurfaceMesh& mesh, int shown = -1, int hemisphe
     mesh.latitudinalPatches = c.latitude;
     mesh.longitudinalPatches = c.longitude;
     mesh.rebuild(half);
-    return weldSurface(StripGrid{mesh.grid, mesh.gridRows(), mesh.gridColumns()},
-                       SurfaceLayout{mesh.totalStrips, mesh.stripsShown, mesh.hemispheres, half});
+    return weldSurface(mesh, half).mesh;
 }
 
 const float* at(const std::vector<float>& v, std::size_t i) { return &v[3 * i]; }

@@ -10,7 +10,7 @@
 
 #include "eversion/Eversion.h"
 #include "viewer/OriginLines.h"
-#include "viewer/SurfaceLook.h"
+#include "viewer/SurfaceCopy.h"
 #include "viewer/SurfaceMesh.h"
 
 namespace {
@@ -18,16 +18,17 @@ constexpr double pi = 3.141592653589793;
 constexpr double degree = pi / 180;
 
 // The copy layout as the renderers' matrices lay it out (a turn of
-// stripTurnDegrees about z, then of hemisphereTurnDegrees about y), with the
+// copyTurnDegrees about z, then of copyFlipDegrees about y), with the
 // strip's angle taken exactly rather than as the float the renderers get.
 void placeCopy(const double p[3], int h, int s, int n, double out[3])
 {
+    const SurfaceCopy copy = surfaceCopyOf(EversionMethod::Corrugations, n, h, s);
     const double exact = (h == 0 ? -s : s + 1) * 360.0 / n;
-    EXPECT_NEAR(stripTurnDegrees(h, s, n), exact, 1e-4);
+    EXPECT_NEAR(copyTurnDegrees(copy), exact, 1e-4);
     const double a = exact * degree;
     const double x = p[0] * std::cos(a) - p[1] * std::sin(a);
     const double y = p[0] * std::sin(a) + p[1] * std::cos(a);
-    const double b = hemisphereTurnDegrees(h) * degree;
+    const double b = copyFlipDegrees(copy) * degree;
     out[0] = x * std::cos(b) + p[2] * std::sin(b);
     out[1] = y;
     out[2] = -x * std::sin(b) + p[2] * std::cos(b);
@@ -183,7 +184,7 @@ TEST(Origin, TrackMarkersFollowTheSampledPointOfTheirOrigin)
         for (const GridPlace& p : places) {
             const Origin o = gridOrigin(p.u, p.v, p.hemisphere, p.strip, mesh.totalStrips);
             float marker[3];
-            trackPoint(o, mesh.totalStrips, t, marker);
+            trackPoint(o, EversionMethod::Corrugations, mesh.totalStrips, t, marker);
             const float* f =
                 mesh.grid[std::lround(p.u * 10)][std::lround(p.v * 6)].position;
             const double local[3] = {f[0], f[1], f[2]};
@@ -204,11 +205,11 @@ TEST(Origin, TrackMarkersFollowTheSampledPointOfTheirOrigin)
     }
     // The line is the marker at t = k / trackSegments.
     const Origin o{-20, 130};
-    const Polyline line = trackLine(o, 7);
+    const Polyline line = trackLine(o, EversionMethod::Corrugations, 7);
     ASSERT_EQ(line.points.size(), 3u * (trackSegments + 1));
     for (const int k : {0, 37, 92, 240, 372, trackSegments}) {
         float p[3];
-        trackPoint(o, 7, static_cast<double>(k) / trackSegments, p);
+        trackPoint(o, EversionMethod::Corrugations, 7, static_cast<double>(k) / trackSegments, p);
         for (int c = 0; c < 3; ++c)
             EXPECT_EQ(line.points[3 * k + c], p[c]);
     }

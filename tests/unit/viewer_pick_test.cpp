@@ -8,6 +8,7 @@
 
 #include "camera/Camera.h"
 #include "viewer/AppState.h"
+#include "viewer/ExactSurface.h"
 #include "viewer/OriginPick.h"
 
 namespace {
@@ -46,7 +47,7 @@ TEST(OriginPick, PixelOfAKnownOriginGivesItBack)
     for (const Origin& origin : origins) {
         SCOPED_TRACE(testing::Message() << origin.latitude << ", " << origin.longitude);
         double world[3];
-        surfacePointAt(0, scene.state.mesh.totalStrips, placeOfOrigin(origin, scene.state.mesh.totalStrips), world);
+        exactPosition(exactSurface(EversionMethod::Corrugations, scene.state.mesh.totalStrips, 0), origin, world);
         int column = 0, row = 0;
         scene.camera.projectToPixel(Vector3(float(world[0]), float(world[1]), float(world[2]), 1), column, row);
         Origin picked;
