@@ -49,7 +49,7 @@ int main(int argc, char** argv)
     glutCreateMenu(onMenu);
     for (const MenuEntry& entry : menuEntries)
         glutAddMenuEntry(entry.label, entry.id);
-    for (const MenuEntry& entry : originMenuEntries)
+    for (const MenuEntry& entry : addedMenuEntries)
         glutAddMenuEntry(entry.label, entry.id);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 

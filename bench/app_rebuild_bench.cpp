@@ -50,6 +50,34 @@ void rebuildGrid(benchmark::State& state)
     countEvaluations(state, patches);
 }
 
+// The ruled method's rebuild: vertices (positions and normals) per second,
+// both hemisphere blocks. Arguments: patches, threads (0: OpenMP's default),
+// time in thousandths (500 the halfway model in the middle step, 300 a
+// closing step, 50 an unfolding one).
+void rebuildRuledGrid(benchmark::State& state)
+{
+    const int patches = static_cast<int>(state.range(0));
+#if defined(_OPENMP)
+    const int defaultThreads = omp_get_max_threads();
+    if (state.range(1) > 0)
+        omp_set_num_threads(static_cast<int>(state.range(1)));
+    state.counters["threads"] = omp_get_max_threads();
+#endif
+    SurfaceMesh mesh;
+    mesh.method = EversionMethod::Ruled;
+    mesh.latitudinalPatches = patches;
+    mesh.longitudinalPatches = patches;
+    mesh.t = static_cast<double>(state.range(2)) / 1000;
+    for (auto _ : state) {
+        mesh.rebuild(false);
+        benchmark::DoNotOptimize(mesh.grid[patches / 2][patches / 2]);
+    }
+#if defined(_OPENMP)
+    omp_set_num_threads(defaultThreads);
+#endif
+    state.SetItemsProcessed(state.iterations() * 2 * (patches + 1) * (patches + 1));
+}
+
 // The same grid through the per-point sampler, on one thread.
 void rebuildGridPerPoint(benchmark::State& state)
 {
@@ -118,3 +146,12 @@ BENCHMARK(rebuildGrid)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(rebuildGridPerPoint)->ArgName("patches")->Arg(512)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(rebuildRuledGrid)
+    ->ArgNames({"patches", "threads", "t_milli"})
+    ->Args({12, 0, 500})
+    ->Args({512, 0, 500})
+    ->Args({512, 1, 500})
+    ->Args({512, 0, 300})
+    ->Args({512, 0, 50})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);

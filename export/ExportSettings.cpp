@@ -200,6 +200,7 @@ ParseOutcome parseExportArguments(int argc, const char* const* argv)
                 s.time = numberIn(name, p.value(name), 0, 1);
             } else if (o == "--strips") {
                 s.strips = countIn(name, p.value(name), 1, maxPatches);
+                s.stripsGiven = true;
             } else if (o == "--strips-shown") {
                 s.stripsShown = countIn(name, p.value(name), 1, maxPatches);
             } else if (o == "--hemispheres") {
@@ -287,6 +288,13 @@ ParseOutcome parseExportArguments(int argc, const char* const* argv)
                 s.rotate = true;
             } else {
                 std::string fault;
+                const int surfaceWords = parseSurfaceOption(argc, argv, p.i, s.surface, fault);
+                if (surfaceWords < 0)
+                    throw Fault{fault};
+                if (surfaceWords > 0) {
+                    p.i += surfaceWords - 1;
+                    continue;
+                }
                 const int used = parseLookOption(argc, argv, p.i, s.look, s.orthographic, fault);
                 if (used == 0)
                     throw Fault{"unknown option '" + std::string(o) + "'"};
@@ -299,11 +307,18 @@ ParseOutcome parseExportArguments(int argc, const char* const* argv)
         if (!haveOutput)
             throw Fault{"no output: give -o FILE"};
         s.format = formatFor(s.kind, s.output);
-        if (s.stripsShown > s.strips)
+        if (const std::string mismatch = checkSurfaceOptions(s.surface); !mismatch.empty())
+            throw Fault{mismatch};
+        const bool ruled = s.surface.method == EversionMethod::Ruled;
+        if (ruled && s.stripsGiven)
+            throw Fault{"--strips is for the corrugation method; the ruled method has --lobes"};
+        // Strips shown, or lunes shown with the ruled method.
+        const int around = ruled ? s.surface.lobes : s.strips;
+        if (s.stripsShown > around)
             throw Fault{"--strips-shown " + std::to_string(s.stripsShown) + " is more than the " +
-                        std::to_string(s.strips) + " strips"};
+                        std::to_string(around) + (ruled ? " lobes" : " strips")};
         if (s.stripsShown < 0)
-            s.stripsShown = s.strips;
+            s.stripsShown = around;
         if (s.width == 0) {
             s.width = s.stereo ? 1024 : 512;
             s.height = 512;
@@ -330,13 +345,13 @@ const char* usageText()
            "  vedoze-vaderuve-export mesh  [options] -o FILE.ply | FILE.obj | FILE.stl | FILE.glb | FILE.gltf\n"
            "  vedoze-vaderuve-export --help | --version\n"
            "\n"
-           "Surface:\n"
+           "Surface:\n") + surfaceUsage + std::string(
            "  --time T               moment of the eversion, 0..1 (0; not for movies)\n"
-           "  --strips N             number of strips (8)\n"
-           "  --strips-shown N       strips drawn (all)\n"
+           "  --strips N             number of strips (8; the corrugation method's)\n"
+           "  --strips-shown N       strips, or the ruled method's lunes, drawn (all)\n"
            "  --hemispheres 1|2      hemispheres drawn (2)\n"
-           "  --half-strips          draw each strip half wide\n"
-           "  --patches LAT[xLON]    patches per strip (12x12), 2..4096\n"
+           "  --half-strips          draw each strip or lune half wide\n"
+           "  --patches LAT[xLON]    patches per strip or lune (12x12), 2..4096\n"
            "Picture (image and movie):\n"
            "  --size WxH             pixels (512x512; 1024x512 in stereo)\n"
            "  --mode MODE            points, wireframe, strips, checkerboard or rows (strips)\n"

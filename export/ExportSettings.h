@@ -6,6 +6,7 @@
 #include <string>
 
 #include "viewer/OriginLook.h"
+#include "viewer/SurfaceOptions.h"
 
 enum class ExportKind { Image, Movie, Mesh };
 
@@ -18,9 +19,11 @@ struct ExportSettings {
     OutputFormat format = OutputFormat::Png;
 
     // Surface.
+    SurfaceOptions surface;  // the method and its lobes
     double time = 0;
     int strips = 8;
-    int stripsShown = -1;  // -1: all strips
+    bool stripsGiven = false;
+    int stripsShown = -1;  // -1: all strips (or lunes)
     int hemispheres = 2;
     bool halfStrips = false;
     int latitudinalPatches = 12;

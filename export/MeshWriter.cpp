@@ -3,6 +3,8 @@
 #include <assimp/Exporter.hpp>
 #include <assimp/scene.h>
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -48,7 +50,6 @@ std::unique_ptr<aiScene> makeScene(const IndexedMesh& mesh)
 const char* formatId(OutputFormat format)
 {
     switch (format) {
-    case OutputFormat::Ply: return "plyb";
     case OutputFormat::Obj: return "objnomtl";
     case OutputFormat::Stl: return "stlb";
     case OutputFormat::Glb: return "glb2";
@@ -64,6 +65,43 @@ bool writeAll(std::FILE* file, const void* data, std::size_t size, std::string& 
         return false;
     }
     return true;
+}
+
+// Binary little-endian PLY, written here rather than by the asset library,
+// whose PLY writer has no way to add the two origin properties.
+bool writePly(const IndexedMesh& mesh, std::FILE* file, std::string& error)
+{
+    static_assert(std::endian::native == std::endian::little, "PLY is written in the machine's byte order");
+    std::string out = "ply\nformat binary_little_endian 1.0\n"
+                      "comment vedoze-vaderuve: latitude and longitude are where each vertex started, in degrees\n"
+                      "element vertex " + std::to_string(mesh.vertexCount()) + "\n"
+                      "property float x\nproperty float y\nproperty float z\n"
+                      "property float nx\nproperty float ny\nproperty float nz\n"
+                      "property float latitude\nproperty float longitude\n"
+                      "element face " + std::to_string(mesh.triangleCount()) + "\n"
+                      "property list uchar int vertex_index\nend_header\n";
+    const std::size_t header = out.size();
+    out.resize(header + mesh.vertexCount() * 32 + mesh.triangleCount() * 13);
+    char* at = out.data() + header;
+    const auto put = [&](const void* data, std::size_t size) {
+        std::memcpy(at, data, size);
+        at += size;
+    };
+    for (std::size_t v = 0; v < mesh.vertexCount(); ++v) {
+        const float origin[2] = {static_cast<float>(mesh.origins[2 * v]), static_cast<float>(mesh.origins[2 * v + 1])};
+        put(&mesh.positions[3 * v], 12);
+        put(&mesh.normals[3 * v], 12);
+        put(origin, 8);
+    }
+    for (std::size_t f = 0; f < mesh.triangleCount(); ++f) {
+        const unsigned char corners = 3;
+        put(&corners, 1);
+        for (int k = 0; k < 3; ++k) {
+            const std::int32_t index = static_cast<std::int32_t>(mesh.indices[3 * f + k]);
+            put(&index, 4);
+        }
+    }
+    return writeAll(file, out.data(), out.size(), error);
 }
 
 std::string base64(const unsigned char* data, std::size_t size)
@@ -87,13 +125,15 @@ std::string base64(const unsigned char* data, std::size_t size)
 
 bool writeMesh(const IndexedMesh& mesh, OutputFormat format, std::FILE* file, std::string& error)
 {
+    if (mesh.triangleCount() == 0) {
+        error = "the surface shown has no triangles";
+        return false;
+    }
+    if (format == OutputFormat::Ply)
+        return writePly(mesh, file, error);
     const char* id = formatId(format);
     if (!id) {
         error = "not a mesh format";
-        return false;
-    }
-    if (mesh.triangleCount() == 0) {
-        error = "the surface shown has no triangles";
         return false;
     }
     const std::unique_ptr<aiScene> scene = makeScene(mesh);

@@ -11,8 +11,12 @@ void configureSurface(const ExportSettings& s, AppState& state)
     SurfaceMesh& mesh = state.mesh;
     mesh.freeGrid();
     mesh.t = s.time;
+    applySurfaceOptions(s.surface, mesh);
     mesh.totalStrips = s.strips;
-    mesh.stripsShown = s.stripsShown;
+    if (s.surface.method == EversionMethod::Ruled)
+        mesh.lunesShown = s.stripsShown;
+    else
+        mesh.stripsShown = s.stripsShown;
     mesh.hemispheres = s.hemispheres;
     mesh.latitudinalPatches = s.latitudinalPatches;
     mesh.longitudinalPatches = s.longitudinalPatches;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "viewer/AppState.h"
+#include "viewer/SurfaceOptions.h"
 #include "viewer/Version.h"
 
 namespace {
@@ -18,11 +19,23 @@ bool is(const char* argument, const char* longName, const char* shortName)
 bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, std::FILE* err,
                       bool* badValue)
 {
+    const char* program = argc > 0 && argv[0] ? argv[0] : "vedoze-vaderuve";
+    const auto fault = [&](const std::string& text) {
+        std::fprintf(err, "%s: %s\n", program, text.c_str());
+        std::fflush(err);
+        if (badValue)
+            *badValue = true;
+    };
+    SurfaceOptions surface;
+    surface.method = state.mesh.method;
+    surface.lobes = state.mesh.lobes;
+    bool faulty = false;
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (is(argument, "--help", "-h")) {
             std::fprintf(err, "\nUsage: %s [--help] [--root] [--stereo [stereo_distance]]\n\n",
                          argc > 0 && argv[0] ? argv[0] : "vedoze-vaderuve");
+            std::fprintf(err, "The eversion:\n%s\n", surfaceUsage);
             std::fprintf(err, "Showing where each point of the sphere started:\n%s\n", lookUsage);
             std::fflush(err);
             return false;
@@ -32,13 +45,13 @@ bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, st
             std::fflush(out);
             return false;
         }
-        std::string fault;
-        const int used = parseLookOption(argc, argv, i, state.look, state.orthographic, fault);
+        std::string error;
+        int used = parseLookOption(argc, argv, i, state.look, state.orthographic, error);
+        if (used == 0)
+            used = parseSurfaceOption(argc, argv, i, surface, error);
         if (used < 0) {
-            std::fprintf(err, "%s: %s\n", argv[0] ? argv[0] : "vedoze-vaderuve", fault.c_str());
-            std::fflush(err);
-            if (badValue)
-                *badValue = true;
+            fault(error);
+            faulty = true;
             break;
         }
         if (used > 0) {
@@ -61,6 +74,14 @@ bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, st
                 ++i;
             }
         }
+    }
+    // The method is taken only from a line without faults.
+    if (!faulty) {
+        const std::string mismatch = checkSurfaceOptions(surface);
+        if (mismatch.empty())
+            applySurfaceOptions(surface, state.mesh);
+        else
+            fault(mismatch);
     }
     if (state.stereo) {
         std::fprintf(out, "Using stereo distance of %f\n", state.stereoDistance);

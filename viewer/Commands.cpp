@@ -33,11 +33,12 @@ const MenuEntry menuEntries[menuEntryCount] = {
     {81, "Quit (Esc)"},
 };
 
-const MenuEntry originMenuEntries[originMenuEntryCount] = {
+const MenuEntry addedMenuEntries[addedMenuEntryCount] = {
     {91, "Cycle Colours by Origin (sides, latitude, longitude, image)"},
     {92, "Cycle See-through Bands (none, latitude, longitude)"},
     {93, "Toggle Graticule"},
     {94, "Toggle Orthographic View"},
+    {95, "Switch Eversion Method (corrugations, ruled)"},
 };
 
 CommandResult applyCommand(AppState& state, int menuId)
@@ -137,6 +138,9 @@ CommandResult applyCommand(AppState& state, int menuId)
         }
         break;
     case 94: state.orthographic = !state.orthographic; break;
+    case 95:
+        mesh.setMethod(mesh.method == EversionMethod::Ruled ? EversionMethod::Corrugations : EversionMethod::Ruled);
+        break;
     default:
         result.known = false;
         result.redraw = false;

@@ -11,10 +11,10 @@ struct MenuEntry {
 };
 constexpr int menuEntryCount = 27;
 extern const MenuEntry menuEntries[menuEntryCount];
-// Appended after those: the origin look (colours, bands, graticule) and the
-// orthographic view. No key is bound to them.
-constexpr int originMenuEntryCount = 4;
-extern const MenuEntry originMenuEntries[originMenuEntryCount];
+// Appended after those: the origin look (colours, bands, graticule), the
+// orthographic view and the eversion's method. No key is bound to them.
+constexpr int addedMenuEntryCount = 5;
+extern const MenuEntry addedMenuEntries[addedMenuEntryCount];
 
 // What the caller must do after a command changed the state.
 struct CommandResult {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "eversion/RuledSurface.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ constexpr double maxCameraCoordinate = 1e6;
 // Eye distances a link may set; the drag has no bound, a link needs one.
 constexpr double maxStereoDistance = 100;
 
-enum class Kind { Time, Denominator, Whole, Bool, Alpha, EyeDistance, Camera, Colours, Bands, Graticule, Tracks };
+enum class Kind { Time, Denominator, Whole, Bool, Alpha, EyeDistance, Camera, Colours, Bands, Graticule, Tracks, Method };
 
 // One field of the link: its key, how its value reads, and for whole numbers
 // and switches the member it sets, so that the encoder and the decoder walk
@@ -66,6 +67,9 @@ constexpr Field fields[] = {
     {"graticule", Kind::Graticule},
     {"tracks", Kind::Tracks},
     flagField("ortho", &ViewLink::orthographic),
+    {"method", Kind::Method},
+    wholeField("lobes", &ViewLink::lobes, minLobes, maxLobes),
+    wholeField("lunes", &ViewLink::lunesShown, 1, maxLobes),
     {"cam", Kind::Camera},
 };
 
@@ -286,6 +290,8 @@ bool applyField(const Field& field, char* text, ViewLink& view)
             }
         return false;
     }
+    if (field.kind == Kind::Method)
+        return methodFromName(text, view.method);
     if (field.kind == Kind::Bands)
         return applyBands(text, view);
     if (field.kind == Kind::Tracks)
@@ -332,6 +338,7 @@ bool applyField(const Field& field, char* text, ViewLink& view)
     case Kind::Colours:
     case Kind::Bands:
     case Kind::Tracks:
+    case Kind::Method:
         break;
     }
     return false;
@@ -390,6 +397,9 @@ std::string encodeViewLink(const ViewLink& view)
             break;
         case Kind::Colours:
             out += schemeNames[static_cast<int>(view.colours)];
+            break;
+        case Kind::Method:
+            out += methodName(view.method);
             break;
         case Kind::Bands:
             if (view.bands == BandKind::None) {
@@ -460,6 +470,10 @@ ViewLink decodeViewLink(std::string_view fragment, const ViewLink& base, std::st
     if (view.stripsShown > view.totalStrips) {
         view.stripsShown = view.totalStrips;
         complaints.add("shown");
+    }
+    if (view.lunesShown > view.lobes) {
+        view.lunesShown = view.lobes;
+        complaints.add("lunes");
     }
     warning = complaints.line();
     return view;

@@ -23,11 +23,14 @@
 // already shows a picture, else falls back to the sides with the warning),
 // the bands as "latitude,N", "longitude,N" or "none", the graticule spacing
 // in degrees (0 off), the tracks as "LAT,LON;LAT,LON" (degrees, at most
-// linkMaxTracks, an empty value for none) and the orthographic view.
+// linkMaxTracks, an empty value for none) and the orthographic view. So do
+// the eversion's method by name ("corrugations" or "ruled"), the ruled
+// method's lobes and the lunes of them shown.
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "eversion/EversionMethod.h"
 #include "viewer/Origin.h"
 #include "viewer/OriginLook.h"
 
@@ -69,6 +72,9 @@ struct ViewLink {
     int trackCount = 0;
     Origin tracks[linkMaxTracks];    // degrees, latitude -90..90, longitude -180..180
     bool orthographic = false;
+    EversionMethod method = EversionMethod::Corrugations;
+    int lobes = 2;       // the ruled method's, 2 .. 5
+    int lunesShown = 2;  // 1 .. lobes
 };
 
 // Limits a link may set; larger surfaces are reachable with the keys only, so

@@ -39,6 +39,9 @@ ViewLink captureView(const AppState& state)
     view.trackCount = static_cast<int>(std::min<std::size_t>(look.tracks.size(), linkMaxTracks));
     std::copy(look.tracks.begin(), look.tracks.begin() + view.trackCount, view.tracks);
     view.orthographic = state.orthographic;
+    view.method = mesh.method;
+    view.lobes = mesh.lobes;
+    view.lunesShown = mesh.lunesShown;
     if (const Camera* camera = state.camera) {
         view.hasCamera = true;
         const Vector3* frame[3] = {&camera->eye, &camera->target, &camera->up};
@@ -62,6 +65,9 @@ void applyView(const ViewLink& view, AppState& state)
     mesh.totalStrips = view.totalStrips;
     mesh.stripsShown = std::clamp(view.stripsShown, 1, view.totalStrips);
     mesh.hemispheres = view.hemispheres;
+    mesh.method = view.method;
+    mesh.lobes = std::clamp(view.lobes, minLobes, maxLobes);
+    mesh.lunesShown = std::clamp(view.lunesShown, 1, mesh.lobes);
     state.halfStrips = view.halfStrips;
     mesh.latitudinalPatches = view.latitudinalPatches;
     mesh.longitudinalPatches = view.longitudinalPatches;

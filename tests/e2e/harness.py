@@ -533,16 +533,23 @@ def sanitized_build(build=None):
         return False
 
 
-# What --help adds after the usage line: the options of the origin look.
-LOOK_USAGE = ("Showing where each point of the sphere started:\n"
-              "  --colours SCHEME       sides (the default), latitude, longitude or image FILE.png\n"
-              "                         (an equirectangular picture, twice as wide as tall)\n"
-              "  --bands latitude|longitude N\n"
-              "                         draw every other one of N bands (2..180) of the origin\n"
-              "  --graticule DEGREES    lines of the origin's latitude and longitude (1..90)\n"
-              "  --track LAT,LON        the path of the point of that origin (repeatable)\n"
-              "  --orthographic         parallel projection\n"
-              "\n")
+# What --help adds after the usage line: the options of the method and of the
+# origin look.
+OPTIONS_USAGE = ("The eversion:\n"
+                 "  --method corrugations|ruled\n"
+                 "                         the eversion: five stages of corrugations (the default) or\n"
+                 "                         seven steps of ruled surfaces through a halfway model\n"
+                 "  --lobes N              the ruled eversion's lobes, 2..5 (2)\n"
+                 "\n"
+                 "Showing where each point of the sphere started:\n"
+                 "  --colours SCHEME       sides (the default), latitude, longitude or image FILE.png\n"
+                 "                         (an equirectangular picture, twice as wide as tall)\n"
+                 "  --bands latitude|longitude N\n"
+                 "                         draw every other one of N bands (2..180) of the origin\n"
+                 "  --graticule DEGREES    lines of the origin's latitude and longitude (1..90)\n"
+                 "  --track LAT,LON        the path of the point of that origin (repeatable)\n"
+                 "  --orthographic         parallel projection\n"
+                 "\n")
 
 
 EXPORT = os.environ.get("VV_EXPORT", os.path.join(os.path.dirname(__file__), "../../build/vedoze-vaderuve-export"))

@@ -12,7 +12,8 @@ import json
 import struct
 
 
-def read_ply(path):
+def read_ply(path, with_origins=False):
+    """With with_origins, a fourth list: each vertex's (latitude, longitude)."""
     with open(path, "rb") as f:
         blob = f.read()
     end = blob.index(b"end_header\n") + len(b"end_header\n")
@@ -27,15 +28,17 @@ def read_ply(path):
             properties[current] = []
         elif words[:1] == ["property"]:
             properties[current].append(words[1:])
-    assert [p[-1] for p in properties["vertex"]] == ["x", "y", "z", "nx", "ny", "nz"], properties["vertex"]
+    names = ["x", "y", "z", "nx", "ny", "nz", "latitude", "longitude"]
+    assert properties["vertex"] == [["float", n] for n in names], properties["vertex"]
     assert properties["face"] == [["list", "uchar", "int", "vertex_index"]], properties["face"]
     at = end
-    positions, normals = [], []
+    positions, normals, origins = [], [], []
     for _ in range(counts["vertex"]):
-        v = struct.unpack_from("<6f", blob, at)
-        at += 24
+        v = struct.unpack_from("<8f", blob, at)
+        at += 32
         positions.append(v[:3])
-        normals.append(v[3:])
+        normals.append(v[3:6])
+        origins.append(v[6:])
     triangles = []
     for _ in range(counts["face"]):
         n = blob[at]
@@ -43,6 +46,8 @@ def read_ply(path):
         triangles.append(struct.unpack_from("<3i", blob, at + 1))
         at += 13
     assert at == len(blob), (at, len(blob))
+    if with_origins:
+        return positions, normals, triangles, origins
     return positions, normals, triangles
 
 

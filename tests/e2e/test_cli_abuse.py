@@ -26,7 +26,7 @@ THREADS = 4
 # How long a windowed run must stay up once its window is shown.
 ALIVE_SECONDS = 1.0
 
-USAGE = b"\nUsage: %s [--help] [--root] [--stereo [stereo_distance]]\n\n" + harness.LOOK_USAGE.encode()
+USAGE = b"\nUsage: %s [--help] [--root] [--stereo [stereo_distance]]\n\n" + harness.OPTIONS_USAGE.encode()
 # Text that only a failure writes: a consistency check or a sanitizer report.
 FAILURE_MARKS = (b"Assertion error", b"ERROR: AddressSanitizer", b"ERROR: LeakSanitizer", b"runtime error",
                  b"Sanitizer")

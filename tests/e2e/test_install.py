@@ -15,7 +15,7 @@ import harness
 SOURCE = os.environ.get("VV_SOURCE_DIR", os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 BUILD = os.environ.get("VV_BUILD_DIR", os.path.join(SOURCE, "build"))
 PAGE = os.path.join("share", "man", "man1", "vedoze-vaderuve.1.gz")
-USAGE = "\nUsage: {} [--help] [--root] [--stereo [stereo_distance]]\n\n" + harness.LOOK_USAGE.replace("{", "{{").replace("}", "}}")
+USAGE = "\nUsage: {} [--help] [--root] [--stereo [stereo_distance]]\n\n" + harness.OPTIONS_USAGE.replace("{", "{{").replace("}", "}}")
 
 
 def unpack(page):
@@ -72,7 +72,7 @@ class Install(unittest.TestCase):
 
         # The MENU section lists every entry, in the program's order, byte for byte.
         labels = menu_labels()
-        self.assertEqual(len(labels), 27 + 4)  # the origin look's entries come after the 27
+        self.assertEqual(len(labels), 27 + 5)  # the added entries come after the 27
         menu = text.split("\nMENU\n", 1)[1].split("\nMOUSE\n", 1)[0]
         lines = [line.strip() for line in menu.splitlines() if line.strip()]
         self.assertEqual(lines[-len(labels):], labels)

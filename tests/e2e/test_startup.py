@@ -5,7 +5,7 @@ import harness
 from harness import Viewer, run_quick
 import unittest
 
-USAGE = "\nUsage: {} [--help] [--root] [--stereo [stereo_distance]]\n\n" + harness.LOOK_USAGE
+USAGE = "\nUsage: {} [--help] [--root] [--stereo [stereo_distance]]\n\n" + harness.OPTIONS_USAGE
 
 
 def is_surface(p):

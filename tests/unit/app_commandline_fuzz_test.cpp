@@ -16,6 +16,7 @@
 
 #include "viewer/AppState.h"
 #include "viewer/CommandLine.h"
+#include "viewer/SurfaceOptions.h"
 
 namespace {
 // Fixed, so that a failure names a vector that can be replayed.
@@ -197,7 +198,7 @@ TEST(CommandLineFuzz, RandomVectorsFollowTheRules)
             ++usageRuns;
             EXPECT_EQ(usage, format("\nUsage: %s [--help] [--root] [--stereo [stereo_distance]]\n\n",
                                     words[0].c_str()) +
-                                 "Showing where each point of the sphere started:\n" + lookUsage + "\n");
+                                 "The eversion:\n" + surfaceUsage + "\nShowing where each point of the sphere started:\n" + lookUsage + "\n");
             EXPECT_EQ(printed, "");
         } else {
             EXPECT_EQ(usage, "");

@@ -190,12 +190,12 @@ TEST(Commands, AppendedEntriesCycleTheOriginLookAndNoKeyReachesThem)
     std::set<int> ids;
     for (const MenuEntry& entry : menuEntries)
         ids.insert(entry.id);
-    for (const MenuEntry& entry : originMenuEntries)
+    for (const MenuEntry& entry : addedMenuEntries)
         EXPECT_TRUE(ids.insert(entry.id).second) << entry.label;
     for (int key = 0; key < 256; ++key) {
         const KeyBinding binding = keyBinding(static_cast<unsigned char>(key));
         if (binding.kind == KeyBinding::Command) {
-            EXPECT_LT(binding.menuId, originMenuEntries[0].id);
+            EXPECT_LT(binding.menuId, addedMenuEntries[0].id);
         }
     }
 
@@ -203,36 +203,63 @@ TEST(Commands, AppendedEntriesCycleTheOriginLookAndNoKeyReachesThem)
     // read; each step renews the texture's revision.
     long revision = state.look.revision;
     for (const ColourScheme next : {ColourScheme::Latitude, ColourScheme::Longitude, ColourScheme::Sides}) {
-        EXPECT_TRUE(applyCommand(state, originMenuEntries[0].id).redraw);
+        EXPECT_TRUE(applyCommand(state, addedMenuEntries[0].id).redraw);
         EXPECT_EQ(state.look.colours, next);
         EXPECT_NE(state.look.revision, revision);
         revision = state.look.revision;
     }
     state.look.image = std::make_shared<Picture>();
-    applyCommand(state, originMenuEntries[0].id);
-    applyCommand(state, originMenuEntries[0].id);
-    applyCommand(state, originMenuEntries[0].id);
+    applyCommand(state, addedMenuEntries[0].id);
+    applyCommand(state, addedMenuEntries[0].id);
+    applyCommand(state, addedMenuEntries[0].id);
     EXPECT_EQ(state.look.colours, ColourScheme::Image);
 
     // Bands: none -> latitude -> longitude -> none, keeping the count.
     state.look.bandCount = 5;
     for (const BandKind next : {BandKind::Latitude, BandKind::Longitude, BandKind::None}) {
-        applyCommand(state, originMenuEntries[1].id);
+        applyCommand(state, addedMenuEntries[1].id);
         EXPECT_EQ(state.look.bands, next);
         EXPECT_EQ(state.look.bandCount, 5);
     }
 
     // The graticule comes back at the spacing it had; 15 degrees at first.
-    applyCommand(state, originMenuEntries[2].id);
+    applyCommand(state, addedMenuEntries[2].id);
     EXPECT_EQ(state.look.graticuleDegrees, 15);
     state.look.graticuleDegrees = 20;
-    applyCommand(state, originMenuEntries[2].id);
+    applyCommand(state, addedMenuEntries[2].id);
     EXPECT_EQ(state.look.graticuleDegrees, 0);
-    applyCommand(state, originMenuEntries[2].id);
+    applyCommand(state, addedMenuEntries[2].id);
     EXPECT_EQ(state.look.graticuleDegrees, 20);
 
-    applyCommand(state, originMenuEntries[3].id);
+    applyCommand(state, addedMenuEntries[3].id);
     EXPECT_TRUE(state.orthographic);
-    applyCommand(state, originMenuEntries[3].id);
+    applyCommand(state, addedMenuEntries[3].id);
     EXPECT_FALSE(state.orthographic);
+}
+
+// With the ruled method the strip keys change the lobes (2 to 5) and the
+// lunes shown, leaving the strips of the other method as they were.
+TEST(Commands, StripKeysChangeTheLobesOfTheRuledMethod)
+{
+    AppState state;
+    applyCommand(state, 95);
+    ASSERT_EQ(state.mesh.method, EversionMethod::Ruled);
+    struct Step {
+        int key;
+        int lobes, lunes;
+    };
+    const Step steps[] = {{keyPageUp, 3, 3},   {keyPageUp, 4, 4},   {keyPageUp, 5, 5},  {keyPageUp, 5, 5},
+                          {keyDown, 5, 4},     {keyDown, 5, 3},     {keyPageDown, 4, 2}, {keyUp, 4, 3},
+                          {keyUp, 4, 4},       {keyUp, 4, 4},       {keyPageDown, 3, 3}, {keyPageDown, 2, 2},
+                          {keyPageDown, 2, 2}, {keyDown, 2, 1},     {keyDown, 2, 1}};
+    for (const Step& step : steps) {
+        pressSpecial(state, step.key);
+        EXPECT_EQ(state.mesh.lobes, step.lobes) << "key " << step.key;
+        EXPECT_EQ(state.mesh.lunesShown, step.lunes) << "key " << step.key;
+    }
+    EXPECT_EQ(state.mesh.totalStrips, 8);
+    EXPECT_EQ(state.mesh.stripsShown, 8);
+    applyCommand(state, 95);
+    EXPECT_EQ(state.mesh.method, EversionMethod::Corrugations);
+    EXPECT_TRUE(state.mesh.dirty);
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <utility>
 
 #include "viewer/SurfaceWeld.h"
@@ -88,6 +89,10 @@ TEST(ExportMesh, EndsAreTheUnitSphereFacingOutThenIn)
             ASSERT_NEAR(std::sqrt(dot(p, p)), 1.0, sphereTolerance) << "t " << t << " vertex " << v;
             // The front normal is the radial direction, outward at the start.
             ASSERT_NEAR(dot(at(m.normals, v), p), side, 1e-4) << "t " << t << " vertex " << v;
+            // And the vertex sits at its origin's sphere point, or its antipode.
+            const double lat = m.origins[2 * v] * std::numbers::pi / 180, lon = m.origins[2 * v + 1] * std::numbers::pi / 180;
+            ASSERT_NEAR(p[2], side * std::sin(lat), sphereTolerance);
+            ASSERT_NEAR(p[0], side * std::cos(lat) * std::cos(lon), sphereTolerance);
         }
         // Counter-clockwise seen from the front: the winding agrees with the
         // normals.
@@ -151,4 +156,43 @@ TEST(ExportMesh, PartialSurfacesAreOpen)
         EXPECT_EQ(topology.overfullEdges, 0u);
         EXPECT_EQ(topology.misorientedEdges, 0u);
     }
+}
+
+// The ruled method welds its two hemisphere blocks and its lunes the same
+// way: closed at every time and lobe count, even while both poles meet in
+// space, and every vertex's origin is where it sat on the sphere.
+TEST(ExportMesh, RuledSurfaceIsClosedAndKnowsItsOrigins)
+{
+    constexpr int latitude = 7, longitude = 6;
+    // Well beyond the surface's reach (it stays within about 3).
+    constexpr double farOff = 10;
+    for (int n = minLobes; n <= maxLobes; ++n)
+        for (const double t : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+            SCOPED_TRACE(::testing::Message() << n << " lobes, t " << t);
+            SurfaceMesh surface;
+            surface.method = EversionMethod::Ruled;
+            surface.setLobes(n);
+            surface.t = t;
+            surface.latitudinalPatches = latitude;
+            surface.longitudinalPatches = longitude;
+            surface.rebuild(false);
+            const IndexedMesh m = weldSurface(surface, false).mesh;
+            const MeshTopology topology = analyseTopology(m.indices);
+            EXPECT_TRUE(topology.closedManifold());
+            EXPECT_EQ(topology.euler(), 2);
+            EXPECT_EQ(m.vertexCount(), 2u + std::size_t(n) * longitude * (2 * latitude - 1));
+            for (std::size_t v = 0; v < m.vertexCount(); ++v) {
+                const float* p = at(m.positions, v);
+                ASSERT_LT(std::sqrt(dot(p, p)), farOff);
+                if (t == 0 || t == 1) {
+                    const double lat = m.origins[2 * v] * std::numbers::pi / 180;
+                    const double lon = m.origins[2 * v + 1] * std::numbers::pi / 180;
+                    const double side = t == 0 ? 1 : -1;
+                    const double sphere[3] = {side * std::cos(lat) * std::cos(lon), side * std::cos(lat) * std::sin(lon),
+                                              side * std::sin(lat)};
+                    for (int c = 0; c < 3; ++c)
+                        ASSERT_NEAR(p[c], sphere[c], sphereTolerance) << "vertex " << v;
+                }
+            }
+        }
 }
