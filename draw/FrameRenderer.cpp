@@ -110,7 +110,7 @@ void drawView(AppState& state, Camera& camera, int view)
         glPolygonOffset(lineOffsetFactor, lineOffsetUnits);
         glEnable(GL_POLYGON_OFFSET_FILL);
     }
-    drawSurface(state.mesh, state.displayMode, state.halfStrips, textured);
+    drawSurface(state.mesh, state.displayMode, state.halfStrips, textured, state.seamFree);
     if (textured)
         endOriginTexture(state);
     if (lines)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "viewer/Origin.h"
+#include "viewer/SeamFreeSurface.h"
 #include "viewer/SurfaceCopy.h"
 
 namespace {
@@ -84,7 +85,7 @@ void loadOriginTransform(const SurfaceCopy& copy)
 }
 }
 
-void drawSurface(SurfaceMesh& mesh, int displayMode, bool halfStrips, bool textured)
+void drawSurface(SurfaceMesh& mesh, int displayMode, bool halfStrips, bool textured, bool seamFree)
 {
     mesh.prepare(halfStrips);
 
@@ -96,33 +97,49 @@ void drawSurface(SurfaceMesh& mesh, int displayMode, bool halfStrips, bool textu
         gridParameters(rows + 1, columns + 1, halfStrips, us, vs);
         parameters = {us.data(), vs.data()};
     }
+    SeamFreeSurface seams;
+    std::vector<SurfaceVertex> turned;
+    std::vector<SurfaceVertex*> turnedRows;
+    if (seamFree) {
+        seams.build(mesh, halfStrips);
+        turned.resize(static_cast<size_t>(rows + 1) * (columns + 1));
+        for (int r = 0; r <= rows; ++r)
+            turnedRows.push_back(turned.data() + static_cast<size_t>(r) * (columns + 1));
+    }
 
     // The sampled strip winds clockwise seen from its front (outer) side.
     glFrontFace(GL_CW);
     glMatrixMode(GL_MODELVIEW);
     // Copies come hemisphere by hemisphere: each hemisphere's turn about y
-    // is pushed once and each copy's turn about z inside it.
+    // is pushed once and each copy's turn about z inside it. Seam-free
+    // copies come turned already.
     const int copies = surfaceCopyCount(mesh);
     int openHemisphere = -1;
     for (int i = 0; i < copies; ++i) {
         const SurfaceCopy copy = surfaceCopy(mesh, i);
-        if (copy.hemisphere != openHemisphere) {
-            if (openHemisphere >= 0)
-                glPopMatrix();
-            glPushMatrix();
-            glRotatef(copyFlipDegrees(copy), 0, 1, 0);
-            openHemisphere = copy.hemisphere;
-        }
-        glPushMatrix();
-        glRotatef(copyTurnDegrees(copy), 0, 0, 1);
         SurfaceVertex* const* grid = mesh.block(copy.block);
+        if (seamFree) {
+            seams.fillCopy(mesh, i, turned.data());
+            grid = turnedRows.data();
+        } else {
+            if (copy.hemisphere != openHemisphere) {
+                if (openHemisphere >= 0)
+                    glPopMatrix();
+                glPushMatrix();
+                glRotatef(copyFlipDegrees(copy), 0, 1, 0);
+                openHemisphere = copy.hemisphere;
+            }
+            glPushMatrix();
+            glRotatef(copyTurnDegrees(copy), 0, 0, 1);
+        }
         if (textured) {
             loadOriginTransform(copy);
             drawGrid<true>(grid, rows, columns, displayMode, copy.hemisphere, parameters);
         } else {
             drawGrid<false>(grid, rows, columns, displayMode, copy.hemisphere, parameters);
         }
-        glPopMatrix();
+        if (!seamFree)
+            glPopMatrix();
     }
     if (openHemisphere >= 0)
         glPopMatrix();

@@ -13,4 +13,6 @@
 // no texture call is made at all.
 #include "viewer/SurfaceMesh.h"
 
-void drawSurface(SurfaceMesh& mesh, int displayMode, bool halfStrips, bool textured = false);
+// With `seamFree` the copies are turned on the CPU (SeamFreeSurface.h) and
+// drawn under the current matrix, so that their shared edges meet exactly.
+void drawSurface(SurfaceMesh& mesh, int displayMode, bool halfStrips, bool textured = false, bool seamFree = false);

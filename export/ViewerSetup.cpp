@@ -40,6 +40,8 @@ void configureView(const ExportSettings& s, AppState& state, std::unique_ptr<Cam
     state.stereoDistance = s.stereoDistance;
     state.look = s.look;
     state.orthographic = s.orthographic;
+    // Pictures have no pinholes between the copies.
+    state.seamFree = true;
 
     // As at the viewer's start-up: the camera is made for the whole window,
     // then the window size lays out the views.

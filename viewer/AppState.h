@@ -44,6 +44,9 @@ struct AppState {
     // and the parallel projection; the defaults draw the plain two sides.
     OriginLook look;
     bool orthographic = false;
+    // The copies turned on the CPU so that their seams meet exactly
+    // (SeamFreeSurface.h) rather than each under its own turn.
+    bool seamFree = false;
 };
 
 extern AppState appState;

@@ -9,6 +9,10 @@
 #include "viewer/SurfaceOptions.h"
 #include "viewer/Version.h"
 
+const char* const seamFreeUsage =
+    "  --seam-free            draw the strips or lunes turned into place in double\n"
+    "                         precision, so that their edges meet without pinholes\n";
+
 namespace {
 bool is(const char* argument, const char* longName, const char* shortName)
 {
@@ -35,7 +39,7 @@ bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, st
         if (is(argument, "--help", "-h")) {
             std::fprintf(err, "\nUsage: %s [--help] [--root] [--stereo [stereo_distance]]\n\n",
                          argc > 0 && argv[0] ? argv[0] : "vedoze-vaderuve");
-            std::fprintf(err, "The eversion:\n%s\n", surfaceUsage);
+            std::fprintf(err, "The eversion:\n%s%s\n", surfaceUsage, seamFreeUsage);
             std::fprintf(err, "Showing where each point of the sphere started:\n%s\n", lookUsage);
             std::fflush(err);
             return false;
@@ -58,6 +62,8 @@ bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, st
             i += used - 1;
             continue;
         }
+        if (std::strcmp(argument, "--seam-free") == 0)
+            state.seamFree = true;
         if (is(argument, "--root", "-r")) {
             state.animateEversion = true;
             state.animateRotation = true;

@@ -1,5 +1,6 @@
 #pragma once
 // The command line: --help/-h, --version, --root/-r, --stereo/-s [distance],
+// --seam-free,
 // the eversion's method and lobes (SurfaceOptions.h) and the origin look's
 // options (see parseLookOption in OriginLook.h).
 // Arguments are whole, case-sensitive words read left to right; unknown words
@@ -17,3 +18,7 @@ struct AppState;
 // stops the reading. The desktop then exits with status 2.
 bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, std::FILE* err,
                       bool* badValue = nullptr);
+
+// The usage line of --seam-free, which only the desktop offers (the other
+// front ends always draw that way).
+extern const char* const seamFreeUsage;

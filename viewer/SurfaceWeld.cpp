@@ -5,35 +5,9 @@
 #include "viewer/Origin.h"
 #include "viewer/SurfaceCopy.h"
 #include "viewer/SurfaceMesh.h"
+#include "viewer/SurfaceSlots.h"
 
 namespace {
-
-// Where a sample sits on the parameter sphere. Longitudes are counted in
-// units of one column of a half-width strip (or of a full strip when the
-// strips are full), so that every sampled column has a whole-number longitude
-// shared by all strips and both hemispheres.
-struct Slots {
-    int rows;          // grid rows: 0 the pole, rows - 1 the equator
-    long long around;  // longitude units once around
-    long long perStrip;
-
-    long long count() const { return 2 + around * (1 + 2LL * (rows - 2)); }
-
-    long long slot(int hemisphere, int strip, int row, int column) const
-    {
-        if (row == 0)
-            return hemisphere;
-        // Strip s of the second hemisphere covers the longitudes of the
-        // first's strip s, its columns running the other way (Origin.h).
-        long long g = hemisphere == 0 ? strip * perStrip + column : (strip + 1) * perStrip - column;
-        g %= around;
-        if (g < 0)
-            g += around;
-        if (row == rows - 1)
-            return 2 + g;
-        return 2 + around + (static_cast<long long>(hemisphere) * (rows - 2) + (row - 1)) * around + g;
-    }
-};
 
 // A sample of the block's own frame turned into the copy's place.
 void turn(const float in[3], const SurfaceCopy& copy, double out[3])
@@ -56,9 +30,7 @@ WeldedSurface weldSurface(const SurfaceMesh& surface, bool halfStrips)
     out.columns = columns;
     out.copies = copies;
     out.corners.resize(static_cast<std::size_t>(copies) * rows * columns);
-    const int patches = columns - 1;
-    Slots slots{rows, 0, halfStrips ? 2LL * patches : patches};
-    slots.around = slots.perStrip * surface.around();
+    const SurfaceSlots slots(rows, columns, surface.around(), halfStrips);
 
     std::vector<float> us, vs;
     gridParameters(rows, columns, halfStrips, us, vs);

@@ -198,7 +198,7 @@ TEST(CommandLineFuzz, RandomVectorsFollowTheRules)
             ++usageRuns;
             EXPECT_EQ(usage, format("\nUsage: %s [--help] [--root] [--stereo [stereo_distance]]\n\n",
                                     words[0].c_str()) +
-                                 "The eversion:\n" + surfaceUsage + "\nShowing where each point of the sphere started:\n" + lookUsage + "\n");
+                                 "The eversion:\n" + surfaceUsage + seamFreeUsage + "\nShowing where each point of the sphere started:\n" + lookUsage + "\n");
             EXPECT_EQ(printed, "");
         } else {
             EXPECT_EQ(usage, "");

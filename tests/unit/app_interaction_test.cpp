@@ -291,7 +291,7 @@ TEST(CommandLine, HelpStopsAtOnceAfterEarlierFlags)
     EXPECT_TRUE(help.state.animateEversion);  // -r came first
     EXPECT_FALSE(help.state.stereo);          // nothing after -h is read
     EXPECT_EQ(help.err, std::string("\nUsage: ./viewer [--help] [--root] [--stereo [stereo_distance]]\n\n") +
-                            "The eversion:\n" + surfaceUsage + "\nShowing where each point of the sphere started:\n" + lookUsage + "\n");
+                            "The eversion:\n" + surfaceUsage + seamFreeUsage + "\nShowing where each point of the sphere started:\n" + lookUsage + "\n");
     EXPECT_EQ(help.out, "");
 }
 
