@@ -6,6 +6,7 @@ on two phones with every control tapped while the canvas stays in sight. Input
 goes through the DevTools protocol (touch and mouse events) or real clicks;
 every wait is for a condition, with a generous deadline."""
 
+import json
 import os
 import shutil
 import subprocess
@@ -342,30 +343,54 @@ class Phone(unittest.TestCase):
                     self.assertEqual(positions, exported)
                     self.assertEqual(len(triangles), len(exported_triangles))
 
+                def film_still():
+                    time.sleep(2)  # the length of the movie, not a wait for the page
+
+                def film_animation():
+                    page.js("Module._vvMenu(61)")
+                    start = page.frame_count()
+                    page.wait_for(lambda: page.frame_count() >= start + 10, timeout=30, what="ten frames")
+
+                # A still view gives frames too, though the canvas is not drawn
+                # again; the button keeps its name while it records.
                 record = page.driver.find_element("id", "record")
-                record.click()
-                page.wait_for(lambda: record.get_attribute("aria-pressed") == "true", what="recording")
-                page.js("Module._vvMenu(61)")  # something to film
-                start = page.frame_count()
-                page.wait_for(lambda: page.frame_count() >= start + 10, timeout=30, what="ten frames")
-                # The encoder has handed over its first data.
-                page.wait_for(lambda: "kB so far" in page.status(), timeout=60, what="recorded data")
-                record.click()
-                page.wait_for(lambda: "Saved eversion-t0.3750.webm" in page.status(), what="the movie saved")
-                movie = saved("eversion-t0.3750.webm")
-                probe = None
+                for what, t, film, least_length in [("still view", "0.3750", film_still, 1.0),
+                                                    ("animation", "0.5000", film_animation, 0)]:
+                    with self.subTest(recording=what):
+                        page.js("Module._vvApplyLinkText(arguments[0])", "t=" + t)
+                        record.click()
+                        page.wait_for(lambda: record.get_attribute("aria-pressed") == "true", what="recording")
+                        self.assertEqual((record.text, record.accessible_name), ("Record", "Record"))
+                        self.assertIn("Recording", page.status())
+                        film()
+                        # The encoder has handed over its first data.
+                        page.wait_for(lambda: "kB so far" in page.status(), timeout=60, what="recorded data")
+                        record.click()
+                        page.wait_for(lambda: f"Saved eversion-t{t}.webm" in page.status(), what="the movie saved")
+                        self.assertEqual(record.get_attribute("aria-pressed"), "false")
+                        movie = saved(f"eversion-t{t}.webm")
+                        probe = None
 
-                def probed():
-                    nonlocal probe
-                    probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height",
-                                            "-of", "csv=p=0", movie], capture_output=True, text=True, timeout=30)
-                    return probe.returncode == 0
+                        def probed():
+                            nonlocal probe
+                            probe = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-show_entries",
+                                                    "stream=codec_type,width,height,nb_read_frames:packet=pts_time",
+                                                    "-of", "json", movie], capture_output=True, text=True, timeout=60)
+                            return probe.returncode == 0
 
-                try:
-                    page.wait_for(probed, timeout=20, what="a readable movie")
-                except AssertionError:
-                    pass  # the assertion below says why
-                self.assertIn("1170,1170", probe.stdout, probe.stderr)
+                        try:
+                            page.wait_for(probed, timeout=20, what="a readable movie")
+                        except AssertionError:
+                            pass  # the assertion below says why
+                        self.assertEqual(probe.returncode, 0, probe.stderr)
+                        facts = json.loads(probe.stdout)
+                        streams = facts["streams"]
+                        self.assertEqual([(s["codec_type"], s["width"], s["height"]) for s in streams],
+                                         [("video", 1170, 1170)])
+                        self.assertGreaterEqual(int(streams[0]["nb_read_frames"]), 2)
+                        times = [float(p["pts_time"]) for p in facts["packets"] if "pts_time" in p]
+                        self.assertGreaterEqual(max(times) - min(times), least_length)
+                        page.js("if (Module._vvAnimation() & 1) Module._vvMenu(61)")
                 self.assertClean(page)
         finally:
             shutil.rmtree(downloads, ignore_errors=True)
