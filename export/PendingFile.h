@@ -8,8 +8,9 @@
 // The signal handler is process-wide: call installCleanupOnSignals() once
 // from the main thread. It also makes a write beyond the file-size limit
 // (ulimit -f) fail with EFBIG, like any failed write, instead of killing the
-// process before anything is cleaned up. A few temporary files and one child process (the
-// movie encoder, which writes into a temporary file) are tracked at a time.
+// process before anything is cleaned up. A few temporary files and one child
+// process (the movie encoder, which writes into a temporary file) are tracked
+// at a time.
 #include <cstdio>
 #include <string>
 
