@@ -32,6 +32,15 @@ void check(bool ok, int status, const std::string& text)
         throw Failure{status, text};
 }
 
+// A writer's result: when the disk refused the data, the line names the
+// file and the system's reason rather than the writer's own words.
+void checkWritten(bool ok, const PendingFile& out, std::string& error)
+{
+    if (!ok)
+        out.nameWriteFailure(error);
+    check(ok, exitFailed, error);
+}
+
 // Numbered so that names sort in frame order: at least five digits.
 std::string frameName(int index, int frames)
 {
@@ -54,7 +63,7 @@ void exportImage(const ExportSettings& s)
     drawViewerFrame(state);
     std::vector<unsigned char> rgb;
     target.readRgb(rgb);
-    check(writePng(out.stream(), s.width, s.height, rgb.data(), error), exitFailed, error);
+    checkWritten(writePng(out.stream(), s.width, s.height, rgb.data(), error), out, error);
     check(out.commit(error), exitFailed, error);
 }
 
@@ -128,17 +137,18 @@ void exportMovie(const ExportSettings& s, std::FILE* err)
         if (sequence) {
             PendingFile frame;
             check(frame.create(folder + "/" + frameName(i, s.frames), error), exitFailed, error);
-            check(writePng(frame.stream(), s.width, s.height, rgb.data(), error), exitFailed, error);
+            checkWritten(writePng(frame.stream(), s.width, s.height, rgb.data(), error), frame, error);
             check(frame.commit(error), exitFailed, error);
             newFolder.path.clear();
         } else if (!sendFrame(pipe, rgb.data(), rgb.size(), error)) {
             finishEncoder(pipe, error);
-            check(false, exitFailed, error);
+            check(false, exitFailed, "cannot write '" + s.output + "': " + error);
         }
         progress.frameDone();
     }
     if (!sequence) {
-        check(finishEncoder(pipe, error), exitFailed, error);
+        const bool finished = finishEncoder(pipe, error);
+        check(finished, exitFailed, "cannot write '" + s.output + "': " + error);
         check(out.commit(error), exitFailed, error);
     }
     progress.finish(s.output);
@@ -175,7 +185,7 @@ void exportMesh(const ExportSettings& s)
     state.mesh.prepare(state.halfStrips);
     const SurfaceMesh& m = state.mesh;
     const IndexedMesh mesh = weldSurface(m, state.halfStrips).mesh;
-    check(writeMesh(mesh, s.format, out.stream(), error), exitFailed, error);
+    checkWritten(writeMesh(mesh, s.format, out.stream(), error), out, error);
     check(out.commit(error), exitFailed, error);
 }
 }

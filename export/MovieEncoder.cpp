@@ -85,6 +85,10 @@ bool startEncoder(const std::string& program, const std::vector<std::string>& ar
         return false;
     }
     if (pid == 0) {
+        // An ignored signal stays ignored across exec: ffmpeg would then meet
+        // the file-size limit as failed writes and report each of them. Left
+        // to the default, it stops at once and finishEncoder says why.
+        signal(SIGXFSZ, SIG_DFL);
         dup2(fds[0], STDIN_FILENO);
         close(fds[0]);
         close(fds[1]);
@@ -128,6 +132,11 @@ bool finishEncoder(MovieEncoder& encoder, std::string& error)
     while (done < 0 && errno == EINTR);
     encoder.pid = -1;
     trackChildProcess(-1);
+    if (done >= 0 && WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) {
+        // Over the file-size limit, which is also why it stopped taking frames.
+        error = std::strerror(EFBIG);
+        return false;
+    }
     if (done < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         char line[96];
         if (done >= 0 && WIFEXITED(status))

@@ -101,22 +101,38 @@ bool PendingFile::create(const std::string& path, std::string& error)
     return true;
 }
 
+void PendingFile::nameWriteFailure(std::string& error) const
+{
+    const int reason = errno;
+    if (file && std::ferror(file) && reason != 0)
+        error = "cannot write '" + target + "': " + std::strerror(reason);
+}
+
 bool PendingFile::commit(std::string& error)
 {
     if (temporary.empty()) {
         error = "nothing to write for '" + target + "'";
         return false;
     }
-    bool ok = true;
+    // The first failure is the reason: closing after a failed flush fails
+    // again and may say less.
+    int reason = 0;
+    const auto failed = [&reason](bool ok) {
+        if (!ok && reason == 0)
+            reason = errno;
+    };
     if (file) {
-        ok = std::fflush(file) == 0 && fchmod(fileno(file), creationMode()) == 0;
-        ok = std::fclose(file) == 0 && ok;
+        failed(std::fflush(file) == 0);
+        failed(fchmod(fileno(file), creationMode()) == 0);
+        failed(std::fclose(file) == 0);
         file = nullptr;
     } else {
-        ok = chmod(temporary.c_str(), creationMode()) == 0;
+        failed(chmod(temporary.c_str(), creationMode()) == 0);
     }
-    if (!ok || std::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = "cannot write '" + target + "': " + std::strerror(errno);
+    if (reason == 0)
+        failed(std::rename(temporary.c_str(), target.c_str()) == 0);
+    if (reason != 0) {
+        error = "cannot write '" + target + "': " + std::strerror(reason);
         discard();
         return false;
     }
@@ -150,6 +166,7 @@ void installCleanupOnSignals()
         sigaction(s, &action, nullptr);
     // A dead encoder shows up as a failed write, not as a silent death.
     signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 void trackChildProcess(int pid)

@@ -6,8 +6,11 @@
 // interrupted export never leaves half a file under the real name.
 //
 // The signal handler is process-wide: call installCleanupOnSignals() once
-// from the main thread. A few temporary files and one child process (the
-// movie encoder, which writes into a temporary file) are tracked at a time.
+// from the main thread. It also makes a write beyond the file-size limit
+// (ulimit -f) fail with EFBIG, like any failed write, instead of killing the
+// process before anything is cleaned up. A few temporary files and one child
+// process (the movie encoder, which writes into a temporary file) are tracked
+// at a time.
 #include <cstdio>
 #include <string>
 
@@ -23,6 +26,10 @@ public:
     bool create(const std::string& target, std::string& error);
     const std::string& temporaryPath() const { return temporary; }
     std::FILE* stream() const { return file; }
+    // Call at once after a writer failed with `error`: when the stream's own
+    // writes failed (a full disk, the file-size limit), the error becomes one
+    // naming the target and the system's reason, which errno still holds.
+    void nameWriteFailure(std::string& error) const;
     // Closes the stream, gives the file the usual permissions and renames it
     // to the target.
     bool commit(std::string& error);

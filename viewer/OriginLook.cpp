@@ -116,11 +116,12 @@ Picture originTexture(const OriginLook& look)
 
 std::string checkEquirectangular(const Picture& picture)
 {
-    if (picture.width < 2 || picture.height < 1)
+    if (picture.width < 1 || picture.height < 1)
         return "is empty";
+    // The least is 2x1: one pixel for each half of the globe.
     if (picture.width != 2 * picture.height)
         return "is " + std::to_string(picture.width) + "x" + std::to_string(picture.height) +
-               ", not equirectangular (the width must be twice the height)";
+               ", not equirectangular (the width must be twice the height, 2x1 at the least)";
     return "";
 }
 

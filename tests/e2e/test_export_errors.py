@@ -1,6 +1,8 @@
 """Bad input to the real exporter: each case gets exactly one line on
 standard error naming the fault, exit status 2, and leaves no file (not the
-target, not a temporary file) behind."""
+target, not a temporary file) behind. A write beyond the file-size limit
+fails like any write: one line naming the file, status 1, the target as it
+was and nothing beside it."""
 
 import os
 import subprocess
@@ -79,6 +81,23 @@ class BadInput(unittest.TestCase):
                 self.assertIn(text, lines[0])
                 self.assertEqual(os.listdir(folder), ["taken.png"])
                 self.assertEqual(os.listdir(existing), [])
+
+    def test_file_size_limit_is_a_failed_write(self):
+        # ffmpeg writes the movies; the exporter itself the pictures and meshes.
+        for args in (["image", "--size", "256x256"], ["movie", "--frames", "10", "--size", "128x128"], ["mesh"]):
+            name = {"image": "out.png", "movie": "out.mp4", "mesh": "out.ply"}[args[0]]
+            with self.subTest(args=args), tempfile.TemporaryDirectory() as folder:
+                target = os.path.join(folder, name)
+                with open(target, "wb") as f:
+                    f.write(b"the earlier file")
+                # 4 KiB, under what each of these writes.
+                result = subprocess.run(["bash", "-c", 'ulimit -f 4 && exec "$@"', "bash", EXPORT, *args, "-o", target],
+                                        capture_output=True, text=True, timeout=60)
+                self.assertEqual((result.returncode, result.stdout), (1, ""), result.stderr)
+                self.assertEqual(result.stderr, f"vedoze-vaderuve-export: cannot write '{target}': File too large\n")
+                self.assertEqual(os.listdir(folder), [name])
+                with open(target, "rb") as f:
+                    self.assertEqual(f.read(), b"the earlier file")
 
     def test_help_is_not_an_error(self):
         result = subprocess.run([EXPORT, "--help"], capture_output=True, text=True, timeout=30)

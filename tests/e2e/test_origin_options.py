@@ -14,7 +14,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 EXPORT = harness.EXPORT
 
 # (arguments, text the line must hold). FOLDER is an existing folder,
-# SQUARE.png a readable 8 x 8 PNG, TEXT.png a file that is no PNG.
+# SQUARE.png a readable 8 x 8 PNG, DOT.png a 1 x 1 one, TEXT.png a file that
+# is no PNG.
 CASES = [
     (["--colours", "purple"], "--colours is sides, latitude, longitude or image FILE.png, not 'purple'"),
     (["--colours"], "--colours is sides, latitude, longitude or image FILE.png, not ''"),
@@ -23,6 +24,8 @@ CASES = [
     (["--colours", "image", "FOLDER"], "cannot read the picture 'FOLDER'"),
     (["--colours", "image", "TEXT.png"], "cannot read the picture 'TEXT.png': not a PNG file"),
     (["--colours", "image", "SQUARE.png"], "the picture 'SQUARE.png' is 8x8, not equirectangular"),
+    (["--colours", "image", "DOT.png"], "the picture 'DOT.png' is 1x1, not equirectangular (the width must be "
+                                        "twice the height, 2x1 at the least)"),
     (["--bands", "diagonal", "8"], "--bands is latitude N or longitude N, not 'diagonal'"),
     (["--bands", "latitude", "1"], "--bands latitude needs a whole number of bands from 2 to 180, not '1'"),
     (["--bands", "longitude", "7.5"], "--bands longitude needs a whole number of bands from 2 to 180, not '7.5'"),
@@ -49,6 +52,7 @@ class BadValues(unittest.TestCase):
             os.chdir(folder)
             os.mkdir("FOLDER")
             harness.write_png("SQUARE.png", 8, 8)
+            harness.write_png("DOT.png", 1, 1)
             with open("TEXT.png", "w") as f:
                 f.write("not a picture\n")
             for args, text in CASES:
@@ -68,7 +72,7 @@ class BadValues(unittest.TestCase):
                     self.assertEqual((len(lines), lines[1]), (2, ""), result.stderr)
                     self.assertTrue(lines[0].startswith("vedoze-vaderuve-export: "), lines[0])
                     self.assertIn(text, lines[0])
-                    self.assertEqual(sorted(os.listdir(".")), ["FOLDER", "SQUARE.png", "TEXT.png"])
+                    self.assertEqual(sorted(os.listdir(".")), ["DOT.png", "FOLDER", "SQUARE.png", "TEXT.png"])
 
     def test_the_look_does_not_apply_to_meshes(self):
         result = subprocess.run([EXPORT, "mesh", "--colours", "latitude", "-o", "/tmp/never.ply"],

@@ -1,10 +1,12 @@
 """The page for people, in real headless Chromium emulating a 390 x 844 touch
 phone (device pixel ratio 3): touch gestures against the mouse drags they
 stand for, the 27 visible controls against their keys, links, saving, the
-offline copy, a lost GPU context, and the layout at several widths. Input
+offline copy, a lost GPU context, and the layout: at several widths, and
+on two phones with every control tapped while the canvas stays in sight. Input
 goes through the DevTools protocol (touch and mouse events) or real clicks;
 every wait is for a condition, with a generous deadline."""
 
+import json
 import os
 import shutil
 import subprocess
@@ -341,30 +343,54 @@ class Phone(unittest.TestCase):
                     self.assertEqual(positions, exported)
                     self.assertEqual(len(triangles), len(exported_triangles))
 
+                def film_still():
+                    time.sleep(2)  # the length of the movie, not a wait for the page
+
+                def film_animation():
+                    page.js("Module._vvMenu(61)")
+                    start = page.frame_count()
+                    page.wait_for(lambda: page.frame_count() >= start + 10, timeout=30, what="ten frames")
+
+                # A still view gives frames too, though the canvas is not drawn
+                # again; the button keeps its name while it records.
                 record = page.driver.find_element("id", "record")
-                record.click()
-                page.wait_for(lambda: record.get_attribute("aria-pressed") == "true", what="recording")
-                page.js("Module._vvMenu(61)")  # something to film
-                start = page.frame_count()
-                page.wait_for(lambda: page.frame_count() >= start + 10, timeout=30, what="ten frames")
-                # The encoder has handed over its first data.
-                page.wait_for(lambda: "kB so far" in page.status(), timeout=60, what="recorded data")
-                record.click()
-                page.wait_for(lambda: "Saved eversion-t0.3750.webm" in page.status(), what="the movie saved")
-                movie = saved("eversion-t0.3750.webm")
-                probe = None
+                for what, t, film, least_length in [("still view", "0.3750", film_still, 1.0),
+                                                    ("animation", "0.5000", film_animation, 0)]:
+                    with self.subTest(recording=what):
+                        page.js("Module._vvApplyLinkText(arguments[0])", "t=" + t)
+                        record.click()
+                        page.wait_for(lambda: record.get_attribute("aria-pressed") == "true", what="recording")
+                        self.assertEqual((record.text, record.accessible_name), ("Record", "Record"))
+                        self.assertIn("Recording", page.status())
+                        film()
+                        # The encoder has handed over its first data.
+                        page.wait_for(lambda: "kB so far" in page.status(), timeout=60, what="recorded data")
+                        record.click()
+                        page.wait_for(lambda: f"Saved eversion-t{t}.webm" in page.status(), what="the movie saved")
+                        self.assertEqual(record.get_attribute("aria-pressed"), "false")
+                        movie = saved(f"eversion-t{t}.webm")
+                        probe = None
 
-                def probed():
-                    nonlocal probe
-                    probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height",
-                                            "-of", "csv=p=0", movie], capture_output=True, text=True, timeout=30)
-                    return probe.returncode == 0
+                        def probed():
+                            nonlocal probe
+                            probe = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-show_entries",
+                                                    "stream=codec_type,width,height,nb_read_frames:packet=pts_time",
+                                                    "-of", "json", movie], capture_output=True, text=True, timeout=60)
+                            return probe.returncode == 0
 
-                try:
-                    page.wait_for(probed, timeout=20, what="a readable movie")
-                except AssertionError:
-                    pass  # the assertion below says why
-                self.assertIn("1170,1170", probe.stdout, probe.stderr)
+                        try:
+                            page.wait_for(probed, timeout=20, what="a readable movie")
+                        except AssertionError:
+                            pass  # the assertion below says why
+                        self.assertEqual(probe.returncode, 0, probe.stderr)
+                        facts = json.loads(probe.stdout)
+                        streams = facts["streams"]
+                        self.assertEqual([(s["codec_type"], s["width"], s["height"]) for s in streams],
+                                         [("video", 1170, 1170)])
+                        self.assertGreaterEqual(int(streams[0]["nb_read_frames"]), 2)
+                        times = [float(p["pts_time"]) for p in facts["packets"] if "pts_time" in p]
+                        self.assertGreaterEqual(max(times) - min(times), least_length)
+                        page.js("if (Module._vvAnimation() & 1) Module._vvMenu(61)")
                 self.assertClean(page)
         finally:
             shutil.rmtree(downloads, ignore_errors=True)
@@ -414,6 +440,54 @@ class Phone(unittest.TestCase):
                 site.__exit__(None, None, None)
 
     # -- layout ---------------------------------------------------------------
+    def test_canvas_stays_in_sight_while_each_control_is_tapped(self):
+        # Controls that change more than the view, and what brings the page back.
+        undo = {
+            "helpButton": "document.getElementById('help').close()",
+            "fill": "document.getElementById('fill').click()",
+            "fold": "document.getElementById('fold').click()",
+            "fullscreen": "if (document.fullscreenElement) document.exitFullscreen()",
+            "record": "document.getElementById('record').click()",
+            "pickPoint": "document.getElementById('pickPoint').click()",
+        }
+        name = "return arguments[0].id || arguments[0].getAttribute('aria-label') || arguments[0].textContent"
+        with browser.Site() as site:
+            for phone in [(390, 844, 3.0), (360, 640, 3.0)]:
+                with self.subTest(phone=phone[:2]), browser.Page(phone=phone, site=site) as page:
+                    page.driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "deny"})
+                    page.driver.execute_cdp_cmd("Page.setInterceptFileChooserDialog", {"enabled": True})
+                    page.js("Module._vvApplyLinkText('blend=1')")  # shows the alpha slider too
+                    start = page.link()
+                    controls = page.js("""return [...document.querySelectorAll('#side button, #side select, #side input')]
+                                            .filter((e) => e.getClientRects().length && !e.disabled)""")
+                    # Quit last: the viewer stops, the page stays.
+                    controls.sort(key=lambda c: page.js(name, c) == "Quit (Esc)")
+                    self.assertGreater(len(controls), 40)
+                    for control in controls:
+                        label = page.js(name, control)
+                        page.js("arguments[0].scrollIntoView({block: 'nearest'})", control)
+                        x, y, hit = page.js("""const b = arguments[0].getBoundingClientRect();
+                            const x = b.left + b.width / 2, y = b.top + b.height / 2;
+                            return [x, y, arguments[0].contains(document.elementFromPoint(x, y))]""", control)
+                        self.assertTrue(hit, f"{label} is not under the finger")
+                        page.touch("touchStart", [(x, y)])
+                        page.touch("touchEnd", [])
+                        page.sync()
+                        share = page.js("""const b = document.getElementById('canvas').getBoundingClientRect();
+                            const v = visualViewport;
+                            const w = Math.min(b.right, v.offsetLeft + v.width) - Math.max(b.left, v.offsetLeft);
+                            const h = Math.min(b.bottom, v.offsetTop + v.height) - Math.max(b.top, v.offsetTop);
+                            return Math.max(w, 0) * Math.max(h, 0) / (b.width * b.height)""")
+                        self.assertGreaterEqual(share, 0.8, f"{label}: {100 * share:.0f} % of the canvas on screen")
+                        if control.get_attribute("id") in undo:
+                            page.js(undo[control.get_attribute("id")])
+                        page.js("""if (Module._vvAnimation() & 1) Module._vvMenu(61);
+                                   if (Module._vvAnimation() & 2) Module._vvMenu(62);
+                                   Module._vvApplyLinkText(arguments[0])""", start)
+                        page.sync()
+                    self.assertIn("Stopped", page.status())
+                    self.assertClean(page)
+
     def test_layout_without_sideways_scrolling(self):
         with browser.Page(phone=PHONE) as page:
             for width, height, mobile, canvas in [(320, 640, True, 320), (390, 844, True, 390),
@@ -427,6 +501,8 @@ class Phone(unittest.TestCase):
                     page.wait_for(lambda: page.js("return document.getElementById('canvas').width") == 2 * canvas,
                                   what="the canvas at the device pixel ratio")
                     self.assertLessEqual(page.js("return document.documentElement.scrollWidth"), width)
+                    # Nor up and down: only the controls' pane scrolls, and the canvas stays on screen.
+                    self.assertLessEqual(page.js("return document.documentElement.scrollHeight"), height)
                     if width == 844:
                         # Landscape: the controls beside the canvas.
                         self.assertGreater(page.js("return document.getElementById('panel').getBoundingClientRect().left"),

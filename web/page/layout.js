@@ -3,13 +3,23 @@
 // whole window ("Fill window", and the browser's full screen); its drawing
 // buffer at the device pixel ratio. `layoutCanvas` is also the module's hook
 // (stereo changes the shape); it reports the size back through vvResize.
-// The body's classes narrow, landscape and fill select the page's layout.
+//
+// The page itself does not scroll: the controls (#side) are a pane beside the
+// canvas or below it that scrolls on its own, so the canvas stays in sight
+// whichever control is in use. The body's classes narrow (no margins),
+// stacked (the pane below the canvas) and fill select the page's layout.
 import { say } from "./status.js";
 
 const canvas = document.getElementById("canvas");
 const fillButton = document.getElementById("fill");
 const fullscreenButton = document.getElementById("fullscreen");
 const WIDE = 1024;
+// The page's padding and the gap between canvas and pane on wide pages.
+const PADDING = 12;
+// The pane's least width beside the canvas, and its least height below it:
+// about five rows of touch-sized controls.
+const LEAST_PANE_WIDTH = 280;
+const LEAST_PANE_HEIGHT = 240;
 let fillWindow = false;
 
 // The width without a vertical scroll bar, so the canvas never makes the
@@ -27,39 +37,48 @@ export function layoutCanvas() {
     sizeCanvas();
 }
 
+// The canvas's CSS size, and whether the controls go below it.
+function canvasSize(stereo, pageW, pageH) {
+  if (fillWindow)
+    return { width: window.innerWidth, height: window.innerHeight, stacked: false };
+  if (pageW >= WIDE) {
+    // Today's 512 x 512 (two of them in stereo), within the page's padding;
+    // a stereo pair that leaves no room beside it goes above the controls.
+    const width = Math.min(stereo ? 1024 : 512, pageW - 2 * PADDING);
+    const height = stereo ? Math.floor(width / 2) : 512;
+    return { width, height, stacked: width + PADDING + LEAST_PANE_WIDTH > pageW - 2 * PADDING };
+  }
+  // Landscape: as tall as the screen, unless that leaves the controls too
+  // narrow a pane beside it; then they go below, as in portrait.
+  const tall = Math.min(pageH, pageW - LEAST_PANE_WIDTH);
+  if (pageH < pageW && tall >= pageH / 2) {
+    const width = stereo ? Math.min(2 * tall, pageW - LEAST_PANE_WIDTH) : tall;
+    return { width, height: stereo ? Math.floor(width / 2) : tall, stacked: false };
+  }
+  // Portrait: as wide as the screen, unless that leaves the controls too
+  // little room below (never less than half the height, though).
+  const width = stereo ? pageW : Math.min(pageW, Math.max(pageH - LEAST_PANE_HEIGHT, Math.floor(pageH / 2)));
+  return { width, height: stereo ? Math.floor(width / 2) : width, stacked: true };
+}
+
 function sizeCanvas() {
   const stereo = Module._vvStereo() !== 0;
   const pageW = pageWidth();
-  const pageH = window.innerHeight;
-  const wide = pageW >= WIDE;
-  const portrait = !wide && pageH >= pageW;
-  document.body.classList.toggle("narrow", !wide);
-  document.body.classList.toggle("landscape", !wide && !portrait);
-  let width, height;
-  if (fillWindow) {
-    width = window.innerWidth;
-    height = window.innerHeight;
-  } else if (wide) {
-    // Today's 512 x 512 (two of them in stereo), within the page's padding.
-    height = 512;
-    width = Math.min(stereo ? 1024 : 512, pageW - 24);
-    if (stereo && width < 1024)
-      height = Math.floor(width / 2);
-  } else if (portrait) {
-    width = pageW;
-    height = stereo ? Math.floor(width / 2) : width;
-  } else {
-    height = pageH;
-    width = stereo ? Math.min(2 * height, pageW) : Math.min(height, pageW);
-    if (stereo)
-      height = Math.floor(width / 2);
-  }
+  const pageH = document.documentElement.clientHeight || window.innerHeight;
+  const { width, height, stacked } = canvasSize(stereo, pageW, pageH);
+  document.body.classList.toggle("narrow", pageW < WIDE);
+  document.body.classList.toggle("stacked", stacked);
   const ratio = window.devicePixelRatio || 1;
   canvas.style.width = width + "px";
   canvas.style.height = height + "px";
   canvas.width = Math.round(width * ratio);
   canvas.height = Math.round(height * ratio);
   Module._vvResize(width, height, canvas.width);
+}
+
+// Draws the canvas again at its size, the same frame.
+export function redrawCanvas() {
+  Module._vvResize(parseInt(canvas.style.width, 10), parseInt(canvas.style.height, 10), canvas.width);
 }
 
 function setFill(on) {

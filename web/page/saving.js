@@ -3,11 +3,34 @@
 // module) and "Record" (a WebM of the canvas until the next press). Files are
 // named after the time: eversion-t0.3750.png; each arrives as a download.
 import { element } from "./dom.js";
+import { redrawCanvas } from "./layout.js";
 import { state } from "./link.js";
 import { say } from "./status.js";
 
 const canvas = document.getElementById("canvas");
+// A canvas stream yields a frame only when the canvas is drawn, and a still
+// view is not drawn again: while recording, a view left undrawn for a frame
+// of the recording is drawn again as it is.
+const RECORD_FPS = 30;
 let recorder = null;
+let keeping = 0;
+
+function keepDrawing() {
+  let drawn = Module._vvFramesDrawn();
+  let since = performance.now();
+  const tick = (now) => {
+    const frames = Module._vvFramesDrawn();
+    if (frames !== drawn) {
+      drawn = frames;
+      since = now;
+    } else if (now - since >= 1000 / RECORD_FPS) {
+      since = now;
+      redrawCanvas();
+    }
+    keeping = requestAnimationFrame(tick);
+  };
+  keeping = requestAnimationFrame(tick);
+}
 
 function fileStem() {
   return "eversion-t" + Number(state.t || 0).toFixed(4);
@@ -40,15 +63,16 @@ export function saveMesh() {
 }
 
 // Ends a recording in progress; its file is saved when the recorder stops.
+// A second press before the file is saved finds it stopping already.
 export function stopRecording() {
-  if (recorder)
+  if (recorder && recorder.state !== "inactive")
     recorder.stop();
 }
 
 export function toggleRecording() {
   const button = document.getElementById("record");
   if (recorder) {
-    recorder.stop();
+    stopRecording();
     return;
   }
   if (!window.MediaRecorder || !canvas.captureStream) {
@@ -62,7 +86,8 @@ export function toggleRecording() {
   const chunks = [];
   let bytes = 0;
   const name = fileStem() + ".webm";
-  recorder = new MediaRecorder(canvas.captureStream(30), type ? { mimeType: type } : {});
+  const stream = canvas.captureStream(RECORD_FPS);
+  recorder = new MediaRecorder(stream, type ? { mimeType: type } : {});
   recorder.addEventListener("dataavailable", (e) => {
     if (!e.data.size)
       return;
@@ -72,8 +97,9 @@ export function toggleRecording() {
   });
   recorder.addEventListener("stop", () => {
     recorder = null;
+    cancelAnimationFrame(keeping);
+    stream.getTracks().forEach((t) => t.stop());
     button.setAttribute("aria-pressed", "false");
-    button.textContent = "Record";
     if (!chunks.length) {
       say("Nothing was recorded: the canvas gave no frame before the stop.");
       return;
@@ -82,7 +108,9 @@ export function toggleRecording() {
     say(`Saved ${name}.`);
   });
   recorder.start(250);
+  keepDrawing();
+  // The name stays "Record": aria-pressed and the button's style say that
+  // it records.
   button.setAttribute("aria-pressed", "true");
-  button.textContent = "● Record";
   say("Recording. Press Record again to stop.");
 }
