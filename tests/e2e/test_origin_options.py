@@ -1,7 +1,8 @@
 """The origin look's options in both programs. Bad values, in one table run
 against the desktop viewer and the exporter: one line naming the fault,
 status 2, no window and no file. Good values, and the menu entries appended
-after the 27, draw in the desktop window what the exporter draws."""
+after the 27, draw in the desktop window (seam-free, as the exporter draws)
+what the exporter draws."""
 
 import os
 import subprocess
@@ -89,12 +90,12 @@ class DesktopAgreesWithTheExporter(unittest.TestCase):
             for look in (["--colours", "longitude", "--graticule", "30", "--track", "20,40", "--bands", "latitude",
                           "6", "--orthographic"],
                          ["--colours", "image", picture, "--bands", "longitude", "5"]):
-                with self.subTest(look=look), harness.Viewer(*look) as viewer:
+                with self.subTest(look=look), harness.Viewer("--seam-free", *look) as viewer:
                     viewer.wait_window()
                     want = harness.export_image(*look)
                     viewer.wait_for(lambda shot: shot.data == want.data, timeout=20, what="the exporter's frame")
 
-        with harness.Viewer() as viewer:
+        with harness.Viewer("--seam-free") as viewer:
             viewer.wait_window()
             # Entry 27 cycles the colours (sides -> latitude), 28 the bands
             # (none -> latitude), 29 the graticule, 30 the projection.
