@@ -14,6 +14,7 @@
 #include "viewer/AppState.h"
 #include "viewer/HeadsUp.h"
 #include "viewer/Origin.h"
+#include "viewer/SeamFreeSurface.h"
 #include "viewer/SurfaceCopy.h"
 #include "viewer/SurfaceLook.h"
 #include "web/GLProgram.h"
@@ -225,8 +226,7 @@ void WebRenderer::render(AppState& state, float pixelScale)
     // drawn before it depends on the mesh, so rebuilding first is the same.
     const bool rebuilding = state.mesh.dirty;
     state.mesh.prepare(state.halfStrips);
-    if (rebuilding)
-        surface.upload(state.mesh.grid, state.mesh.gridRows(), state.mesh.gridColumns(), state.mesh.gridBlocks());
+    uploadSurface(state, rebuilding);
     if (state.look.textured()) {
         surface.useGridParameters(state.halfStrips);
         bindOriginTexture(state);
@@ -237,6 +237,47 @@ void WebRenderer::render(AppState& state, float pixelScale)
     const int views = state.stereo ? 2 : 1;
     for (int view = 0; view < views; ++view)
         drawView(state, view, pixelScale);
+}
+
+namespace {
+// Seam-free copies take a block of vertices each; beyond this many vertices
+// in all (about 100 MB) the page keeps the grid once and turns each copy on
+// the GPU instead.
+constexpr long maxSeamFreeVertices = 4L << 20;
+
+bool drawsSeamFree(const AppState& state)
+{
+    const SurfaceMesh& m = state.mesh;
+    return state.seamFree &&
+           static_cast<long>(surfaceCopyCount(m)) * m.gridRows() * m.gridColumns() <= maxSeamFreeVertices;
+}
+}
+
+void WebRenderer::uploadSurface(const AppState& state, bool rebuilt)
+{
+    const SurfaceMesh& m = state.mesh;
+    const bool seamFree = drawsSeamFree(state);
+    // Seam-free blocks change with the copies shown, not only with the grid.
+    const int copyKey = seamFree ? m.hemispheres * 64 + m.aroundShown() : 0;
+    if (!rebuilt && seamFree == uploadedSeamFree && copyKey == uploadedCopyKey)
+        return;
+    uploadedSeamFree = seamFree;
+    uploadedCopyKey = copyKey;
+    if (!seamFree) {
+        surface.upload(m.grid, m.gridRows(), m.gridColumns(), m.gridBlocks());
+        return;
+    }
+    SeamFreeSurface seams;
+    seams.build(m, state.halfStrips);
+    const std::size_t block = static_cast<std::size_t>(seams.rows) * seams.columns;
+    std::vector<SurfaceVertex> vertices(block * seams.copies);
+    std::vector<SurfaceVertex*> rows;
+    for (int c = 0; c < seams.copies; ++c) {
+        seams.fillCopy(m, c, vertices.data() + block * c);
+        for (int r = 0; r < seams.rows; ++r)
+            rows.push_back(vertices.data() + block * c + static_cast<std::size_t>(r) * seams.columns);
+    }
+    surface.upload(rows.data(), seams.rows, seams.columns, seams.copies);
 }
 
 void WebRenderer::drawView(AppState& state, int view, float pixelScale)
@@ -324,16 +365,21 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
     const Vector3 yAxis(0, 1, 0, 1);
     const Vector3 zAxis(0, 0, 1, 1);
     const int copies = surfaceCopyCount(mesh);
+    const bool seamFree = uploadedSeamFree;
     for (int i = 0; i < copies; ++i) {
         const SurfaceCopy copy = surfaceCopy(mesh, i);
-        const Matrix4 hemisphere = viewing * turn(copyFlipDegrees(copy), yAxis);
-        setMatrix(program, "modelView", hemisphere * turn(copyTurnDegrees(copy), zAxis));
+        if (seamFree) {
+            setMatrix(program, "modelView", viewing);
+        } else {
+            const Matrix4 hemisphere = viewing * turn(copyFlipDegrees(copy), yAxis);
+            setMatrix(program, "modelView", hemisphere * turn(copyTurnDegrees(copy), zAxis));
+        }
         if (textured) {
             const OriginTextureTransform o = copyTextureTransform(copy);
             const float m[9] = {float(o.su), float(o.tu), 0, float(o.sv), float(o.tv), 0, float(o.s0), float(o.t0), 1};
             glUniformMatrix3fv(glGetUniformLocation(program, "originTransform"), 1, GL_FALSE, m);
         }
-        surface.draw(mode, copy.hemisphere, copy.block);
+        surface.draw(mode, copy.hemisphere, seamFree ? i : copy.block);
     }
     if (lines)
         glDisable(GL_POLYGON_OFFSET_FILL);

@@ -24,6 +24,7 @@ struct WebRenderer {
 
 private:
     void drawView(AppState& state, int view, float pixelScale);
+    void uploadSurface(const AppState& state, bool rebuilt);
     void bindOriginTexture(const AppState& state);
     void drawOriginLines(const AppState& state, const float (&projection)[16], const float (&viewing)[16],
                          float pixelScale);
@@ -43,4 +44,8 @@ private:
     unsigned int textArray = 0;   // text: pixel and texture coordinates
     unsigned int textBuffer = 0;
     SurfaceBuffers surface;
+    // What the buffers hold: the grid's blocks under each copy's turn, or
+    // the copies turned already (seam-free), and for which copies.
+    bool uploadedSeamFree = false;
+    int uploadedCopyKey = -1;
 };

@@ -548,6 +548,8 @@ int main(int argc, char** argv)
     // Words of the page's query string arrive as the command line.
     // A bad value of the origin look's options leaves its line in the
     // console and the viewer running without the rest of the words.
+    // The page draws the copies seam-free.
+    appState.seamFree = true;
     bool badValue = false;
     if (!parseCommandLine(argc, argv, appState, stdout, stderr, &badValue)) {
         stop("Stopped: the usage text is in the browser console.");

@@ -113,6 +113,27 @@ class WebViewer(unittest.TestCase):
              "t = 0.1562"),
         ], "--colours", "longitude", "--bands", "latitude", "6")
 
+    def test_ruled_method_from_the_query_string_and_its_controls(self):
+        # The same words on both command lines; the halfway model by
+        # doubling the time step seven times and stepping once.
+        self.frames([
+            ("ruled, 3 lobes", lambda p: None, lambda v: None, "t = 0.0000"),
+            ("halfway model", lambda p: typed(p, "*******+", "t = 0.5000"),
+             lambda v: v.key(*["asterisk"] * 7, "plus"), "t = 0.5000"),
+        ], "--method", "ruled", "--lobes", "3")
+        # The method control and the strip counter on lobes, in the link.
+        with browser.Page() as page:
+            page.choose("method", "ruled")
+            page.wait_link_field("method", "ruled")
+            page.click_id("value-strips")  # focus only; the counter's text is the lobes
+            page.driver.find_element("css selector", "button[data-command='41']").click()
+            page.wait_link_field("lobes", "3")
+            self.assertEqual(page.js("return document.getElementById('value-strips').textContent"), "3")
+            page.choose("method", "corrugations")
+            page.wait_link_field("method", "corrugations")
+            self.assertEqual(page.link_field("strips"), "8")
+            self.assertNoConsoleErrors(page)
+
     def test_menu_keys_and_console_messages(self):
         with browser.Page() as page:
             page.open_menu()

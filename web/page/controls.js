@@ -57,6 +57,20 @@ function counter(caption, key, down, up) {
   return row(caption, commandButton(down, "−"), readout(key), commandButton(up, "+"));
 }
 
+// A counter whose caption and value follow the method: the strip commands
+// count the ruled surface's lobes and lunes.
+function methodCounter(captions, keys, down, up) {
+  const r = counter(captions.corrugations, keys.corrugations, down, up);
+  const caption = r.querySelector(".caption");
+  const value = r.querySelector("output");
+  updaters.push((s) => {
+    const ruled = s.method === "ruled";
+    setText(caption, ruled ? captions.ruled : captions.corrugations);
+    setText(value, s[ruled ? keys.ruled : keys.corrugations]);
+  });
+  return r;
+}
+
 // A slider that sets its value with `set` and follows `value(state)`, except
 // while the user holds it.
 function slider(id, name, min, max, step, set, value) {
@@ -98,6 +112,17 @@ export function buildControls() {
   });
   updaters.push((s) => { if (mode.value !== s.mode) mode.value = s.mode; });
 
+  // The two eversions, switched through their menu command.
+  const methods = [["corrugations", "Corrugations"], ["ruled", "Ruled surfaces"]];
+  const method = element("select", { id: "method", title: "The eversion shown" },
+    methods.map(([value, text]) => element("option", { value, textContent: text })));
+  method.setAttribute("aria-label", "Eversion method");
+  method.addEventListener("change", () => {
+    if (running && method.value !== state.method)
+      Module._vvMenu(95);
+  });
+  updaters.push((s) => { if (method.value !== s.method) method.value = s.method; });
+
   const alpha = slider("alpha", "Alpha", 0, 1, 0.005, (a) => Module._vvSetAlpha(a), (s) => s.alpha);
   const eye = slider("eye", "Stereo distance", -0.5, 0.5, 0.002, (d) => Module._vvSetEyeDistance(d), (s) => s.eye);
   const fixed3 = (v) => Number(v).toFixed(3);
@@ -113,8 +138,9 @@ export function buildControls() {
       row(null, play, commandButton(32, "◀ Step"), commandButton(31, "Step ▶")),
       row("delta_t", commandButton(34, "½"), readout("dt", (n) => "1/" + n), commandButton(33, "×2"))),
     group("Surface",
-      counter("Strips", "strips", 42, 41),
-      counter("Shown", "shown", 44, 43),
+      row("Method", method),
+      methodCounter({ corrugations: "Strips", ruled: "Lobes" }, { corrugations: "strips", ruled: "lobes" }, 42, 41),
+      methodCounter({ corrugations: "Shown", ruled: "Lunes shown" }, { corrugations: "shown", ruled: "lunes" }, 44, 43),
       counter("Latitude", "lat", 52, 51),
       counter("Longitude", "lon", 54, 53),
       row(null, commandButton(45, "One hemisphere", (s) => s.hemispheres === "1"),
