@@ -114,6 +114,40 @@ static void renderSchemes(benchmark::State& state)
                                                     benchmark::Counter::kIsRate);
     state.SetLabel(names[scheme]);
 }
+// Both eversions at the default grid, rebuilt every frame (as while the
+// eversion animates), at t = 0.5 (the twist, and the ruled method's halfway
+// model), with the copies turned by the graphics interface or seam-free.
+static void renderMethods(benchmark::State& state)
+{
+    AppState viewer;
+    Camera camera(windowSize, windowSize, 2.0f, Vector3(0, 0, 0, 1));
+    viewer.camera = &camera;
+    viewer.mesh.method = state.range(0) != 0 ? EversionMethod::Ruled : EversionMethod::Corrugations;
+    viewer.seamFree = state.range(1) != 0;
+    viewer.mesh.t = 0.5;
+    renderFrame(viewer);
+    glutSwapBuffers();
+    glFinish();
+    bool odd = false;
+    for (auto _ : state) {
+        viewer.mesh.freeGrid();
+        viewer.mesh.t = (odd = !odd) ? 0.5000001 : 0.5;
+        viewer.mesh.dirty = true;
+        renderFrame(viewer);
+        glutSwapBuffers();
+        glFinish();
+    }
+    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                    benchmark::Counter::kIsRate);
+    state.SetLabel(std::string(methodName(viewer.mesh.method)) + (viewer.seamFree ? ", seam-free" : ""));
+}
+BENCHMARK(renderMethods)
+    ->ArgNames({"ruled", "seamFree"})
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->UseRealTime()
+    ->MinTime(1.0)
+    ->Unit(benchmark::kMillisecond);
+
 BENCHMARK(renderSchemes)->ArgName("scheme")->DenseRange(0, 4)->UseRealTime()->MinTime(1.0)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(renderFrames)

@@ -101,6 +101,11 @@ def describe(name):
         p, threads = int(m.group(1)), int(m.group(2))
         cores = "all cores" if threads == 0 else f"{threads} thread" + ("s" if threads > 1 else "")
         return (2, p, 1, -threads), f"rebuild, {p} x {p} patches, {cores}", "ms"
+    m = re.fullmatch(r"rebuildRuledGrid/patches:(\d+)/threads:(\d+)/t_milli:(\d+)(/.*)?", name)
+    if m:
+        p, threads, t = int(m.group(1)), int(m.group(2)), int(m.group(3)) / 1000
+        cores = "all cores" if threads == 0 else f"{threads} thread" + ("s" if threads > 1 else "")
+        return (2, p, 4, t, -threads), f"ruled rebuild, {p} x {p} patches a block, t = {t:g}, {cores}", "vertices"
     m = re.fullmatch(r"rebuildGridPerPoint/patches:(\d+)(/.*)?", name)
     if m:
         p = int(m.group(1))
@@ -117,6 +122,11 @@ def describe(name):
         k = int(m.group(1))
         look = ["sides", "latitude", "longitude", "image", "latitude, graticule 15, two tracks"][k]
         return (3, 12, 0.4, 10 + k), f"frame, 12 x 12 patches, t = 0.4, rebuild + render, {look}", "fps"
+    m = re.fullmatch(r"renderMethods/ruled:(\d)/seamFree:(\d)(/.*)?", name)
+    if m:
+        ruled, seam_free = int(m.group(1)), int(m.group(2))
+        what = ("ruled" if ruled else "corrugations") + (", seam-free" if seam_free else "")
+        return (3, 12, 0.5, 20 + 2 * ruled + seam_free), f"frame, 12 x 12 patches, t = 0.5, rebuild + render, {what}", "fps"
     m = re.fullmatch(r"renderFrames/patches:(\d+)/rebuild:(\d)/tMilli:(\d+)(/.*)?", name)
     if m:
         p, rebuild, t = int(m.group(1)), int(m.group(2)), int(m.group(3)) / 1000
@@ -126,7 +136,7 @@ def describe(name):
 
 
 UNITS = {"ns": "ns per operation", "items": "million evaluations/s", "ms": "ms per rebuild",
-         "fps": "frames/s"}
+         "fps": "frames/s", "vertices": "million vertices/s"}
 
 
 def value(run, kind):
@@ -135,7 +145,7 @@ def value(run, kind):
         return ns
     if kind == "ms":
         return ns / 1e6
-    if kind == "items":
+    if kind in ("items", "vertices"):
         return run["items_per_second"] / 1e6
     return run["frames/s"]
 
