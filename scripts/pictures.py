@@ -5,7 +5,10 @@ written underneath, and docs/sweep.gif, one sweep from t = 0 to t = 1.
 With --origin it makes instead, with the exporter, the same moments and sweep
 coloured by where each point started (latitude colours, a 30-degree
 graticule and the track of one point): docs/origin-strip.png and
-docs/origin-sweep.gif.
+docs/origin-sweep.gif. With --ruled, also with the exporter, the ruled
+eversion of two lobes at the ends of its seven steps and at its middle,
+docs/ruled-strip.png, and its halfway model with 2, 3 and 4 lobes,
+docs/ruled-halfway.png.
 
 Every moment is reached through the viewer's own keys. The time step is first
 halved to its finest value, 1/8192, so every target is a whole number of
@@ -18,6 +21,7 @@ time shown by the viewer is checked before each picture of the strip.
 
     scripts/pictures.py [--binary build/vedoze-vaderuve] [--out docs]
     scripts/pictures.py --origin [--export build/vedoze-vaderuve-export] [--out docs]
+    scripts/pictures.py --ruled [--export build/vedoze-vaderuve-export] [--out docs]
 
 Needs Xvfb, xdotool, xwd and ImageMagick's convert (all installed by
 scripts/setup.sh). Standard library only.
@@ -207,14 +211,58 @@ def make_origin_pictures(binary, out, work):
             "-loop", 0, "-layers", "Optimize", os.path.join(out, "origin-sweep.gif"))
 
 
+# The ruled eversion: the joins of its seven steps and the middle, and the
+# halfway model for three lobe counts, in the same tipped view, seam-free.
+RULED_TIMES = (("0", "0"), ("1/7", 1 / 7), ("2/7", 2 / 7), ("3/7", 3 / 7), ("1/2", 0.5), ("4/7", 4 / 7),
+               ("5/7", 5 / 7), ("6/7", 6 / 7), ("1", "1"))
+RULED_VIEW = ["--method", "ruled", "--patches", "48", "--orbit", "12,-34", "--no-text", "--samples", "4"]
+
+
+def tile_of(raw, label, tile):
+    convert(raw, "-gravity", "center", "-crop", f"{CROP}x{CROP}+0+0", "+repage", "-resize",
+            f"{THUMBNAIL}x{THUMBNAIL}", "-background", "black", "-fill", "white", "-font", "DejaVu-Sans",
+            "-pointsize", 18, f"label:{label}", "-gravity", "center", "-append", tile)
+    return tile
+
+
+def make_ruled_pictures(binary, out, work):
+    tiles = []
+    for label, t in RULED_TIMES:
+        raw = os.path.join(work, f"ruled{len(tiles)}.png")
+        export(binary, "image", "--time", t, *RULED_VIEW, "-o", raw)
+        tiles.append(tile_of(raw, f"t = {label}", os.path.join(work, f"ruled-tile{len(tiles)}.png")))
+    convert(*tiles, "+append", "-strip", "-colors", 256, "PNG8:" + os.path.join(out, "ruled-strip.png"))
+    tiles = []
+    # With an odd number of lobes the halfway model is covered twice, its two
+    # sides on each other, which the depth test can only draw as a jumble of
+    # both colours: that one is shown a moment before.
+    for lobes, t in ((2, "0.5"), (3, "0.495"), (4, "0.5")):
+        raw = os.path.join(work, f"halfway{lobes}.png")
+        export(binary, "image", "--time", t, *RULED_VIEW, "--lobes", lobes, "-o", raw)
+        label = f"{lobes} lobes" + ("" if t == "0.5" else f", t = {t}")
+        tiles.append(tile_of(raw, label, os.path.join(work, f"halfway-tile{lobes}.png")))
+    convert(*tiles, "+append", "-strip", "-colors", 256, "PNG8:" + os.path.join(out, "ruled-halfway.png"))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--binary", default=os.environ.get("VV_BINARY", os.path.join(ROOT, "build", "vedoze-vaderuve")))
     parser.add_argument("--out", default=os.path.join(ROOT, "docs"))
     parser.add_argument("--origin", action="store_true", help="the pictures coloured by origin, from the exporter")
+    parser.add_argument("--ruled", action="store_true", help="the ruled eversion's pictures, from the exporter")
     parser.add_argument("--export",
                         default=os.environ.get("VV_EXPORT", os.path.join(ROOT, "build", "vedoze-vaderuve-export")))
     args = parser.parse_args()
+    if args.ruled:
+        if not os.access(args.export, os.X_OK):
+            raise SystemExit(f"{args.export}: no exporter binary (build it with scripts/setup.sh)")
+        os.makedirs(args.out, exist_ok=True)
+        with tempfile.TemporaryDirectory() as work:
+            make_ruled_pictures(args.export, args.out, work)
+        for name in ("ruled-strip.png", "ruled-halfway.png"):
+            path = os.path.join(args.out, name)
+            print(f"{path}: {os.path.getsize(path)} bytes")
+        return
     if args.origin:
         if not os.access(args.export, os.X_OK):
             raise SystemExit(f"{args.export}: no exporter binary (build it with scripts/setup.sh)")

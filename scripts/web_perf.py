@@ -3,7 +3,8 @@
 navigation to the first drawn frame (a cold load, and a load from the offline
 copy with the server stopped), the site's size gzipped (without the icons),
 frames per second of the page with its controls shown in headless Chromium
-(SwiftShader) at 12 x 12 and 128 x 128 patches, and stage evaluations per
+(SwiftShader) at 12 x 12 and 128 x 128 patches and for both methods rebuilt
+every frame, and stage evaluations per
 second of the WebAssembly build under node against the native benchmark.
 Needs build/ (native, with benchmarks), build-web/ and the site (scripts/web.sh);
 prints Markdown tables.
@@ -94,6 +95,20 @@ def frame_rates():
             rates[patches] = 1000 * frames / ms
         if page.errors():
             fail(f"browser console errors: {page.errors()}")
+    # The ruled method's halfway model at the start-up grid, rebuilt every
+    # frame as while the eversion plays (two times in turn).
+    with browser.Page("?--method&ruled") as page:
+        script = """const n = arguments[0]; let ms = 0;
+                    for (let i = 0; i < n; ++i) { Module._vvSetTime(i % 2 ? 0.5 : 0.5000001);
+                                                  ms += Module._vvTimeFrames(1); }
+                    return ms;"""
+        page.driver.execute_script(script, 2)
+        rates["ruled"] = 1000 * FRAMES[12] / page.driver.execute_script(script, FRAMES[12])
+        page.driver.execute_script("Module._vvSetTime(0.4); Module._vvTimeFrames(1);")
+        rates["corrugations, rebuilt"] = 1000 * FRAMES[12] / page.driver.execute_script(
+            script.replace("0.5 : 0.5000001", "0.4 : 0.4000001"), FRAMES[12])
+        if page.errors():
+            fail(f"browser console errors: {page.errors()}")
     return rates
 
 
@@ -130,9 +145,13 @@ def main():
     print("| Patches | Frames per second with the controls shown (headless Chromium, SwiftShader) |")
     print("|---|---|")
     folded = fps.pop("folded")
+    ruled = fps.pop("ruled")
+    corrugations = fps.pop("corrugations, rebuilt")
     for patches, rate in fps.items():
         print(f"| {patches} × {patches} | {rate:.1f} |")
     print(f"| 12 × 12, controls folded away | {folded:.1f} |")
+    print(f"| 12 × 12, corrugations at t = 0.4, rebuilt every frame | {corrugations:.1f} |")
+    print(f"| 12 × 12, ruled surfaces at t = 0.5, rebuilt every frame | {ruled:.1f} |")
     print()
     print("| Stage | WebAssembly (node), evaluations/s | Native, evaluations/s | WebAssembly / native |")
     print("|---|---|---|---|")

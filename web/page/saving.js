@@ -1,6 +1,6 @@
 // "Save picture" (the frame on show as PNG, at device pixels), "Save mesh"
-// (the surface on show as GLB, welded by the exporter's own code in the
-// module) and "Record" (a WebM of the canvas until the next press). Files are
+// (the surface on show as GLB, welded in the module by the core's weld, as
+// the exporter welds it) and "Record" (a WebM of the canvas until the next press). Files are
 // named after the time: eversion-t0.3750.png; each arrives as a download.
 import { element } from "./dom.js";
 import { redrawCanvas } from "./layout.js";
