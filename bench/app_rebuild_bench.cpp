@@ -19,6 +19,34 @@
 namespace {
 constexpr double twistTime = 0.4;
 
+// OpenMP's thread count for one case (0: its default), put back after it,
+// and reported as the case's "threads".
+class CaseThreads {
+public:
+    CaseThreads(benchmark::State& state, long threads)
+    {
+#if defined(_OPENMP)
+        if (threads > 0)
+            omp_set_num_threads(static_cast<int>(threads));
+        state.counters["threads"] = omp_get_max_threads();
+#else
+        (void)state;
+        (void)threads;
+#endif
+    }
+    ~CaseThreads()
+    {
+#if defined(_OPENMP)
+        omp_set_num_threads(defaultThreads);
+#endif
+    }
+
+private:
+#if defined(_OPENMP)
+    int defaultThreads = omp_get_max_threads();
+#endif
+};
+
 // Stage evaluations per rebuild, counted as the per-point path makes them:
 // every node plus one pole probe per row.
 void countEvaluations(benchmark::State& state, int patches)
@@ -30,12 +58,7 @@ void countEvaluations(benchmark::State& state, int patches)
 void rebuildGrid(benchmark::State& state)
 {
     const int patches = static_cast<int>(state.range(0));
-#if defined(_OPENMP)
-    const int defaultThreads = omp_get_max_threads();
-    if (state.range(1) > 0)
-        omp_set_num_threads(static_cast<int>(state.range(1)));
-    state.counters["threads"] = omp_get_max_threads();
-#endif
+    const CaseThreads threads(state, state.range(1));
     SurfaceMesh mesh;
     mesh.latitudinalPatches = patches;
     mesh.longitudinalPatches = patches;
@@ -44,9 +67,6 @@ void rebuildGrid(benchmark::State& state)
         mesh.rebuild(false);
         benchmark::DoNotOptimize(mesh.grid[patches / 2][patches / 2]);
     }
-#if defined(_OPENMP)
-    omp_set_num_threads(defaultThreads);
-#endif
     countEvaluations(state, patches);
 }
 
@@ -57,25 +77,18 @@ void rebuildGrid(benchmark::State& state)
 void rebuildRuledGrid(benchmark::State& state)
 {
     const int patches = static_cast<int>(state.range(0));
-#if defined(_OPENMP)
-    const int defaultThreads = omp_get_max_threads();
-    if (state.range(1) > 0)
-        omp_set_num_threads(static_cast<int>(state.range(1)));
-    state.counters["threads"] = omp_get_max_threads();
-#endif
+    const CaseThreads threads(state, state.range(1));
     SurfaceMesh mesh;
     mesh.method = EversionMethod::Ruled;
     mesh.latitudinalPatches = patches;
-    mesh.longitudinalPatches = patches;
+    // As many patches across the lune as from pole to equator (two lobes).
+    mesh.longitudinalPatches = patches * mesh.lobes / 8;
     mesh.t = static_cast<double>(state.range(2)) / 1000;
     for (auto _ : state) {
         mesh.rebuild(false);
         benchmark::DoNotOptimize(mesh.grid[patches / 2][patches / 2]);
     }
-#if defined(_OPENMP)
-    omp_set_num_threads(defaultThreads);
-#endif
-    state.SetItemsProcessed(state.iterations() * 2 * (patches + 1) * (patches + 1));
+    state.SetItemsProcessed(state.iterations() * 2 * (patches + 1) * mesh.gridColumns());
 }
 
 // The same grid through the per-point sampler, on one thread.

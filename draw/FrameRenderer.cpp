@@ -3,7 +3,9 @@
 #include <GL/gl.h>
 
 #include "camera/Camera.h"
+#include "curves/CurveDisplay.h"
 #include "draw/CameraGL.h"
+#include "draw/CurveDraw.h"
 #include "draw/MeshDraw.h"
 #include "draw/OriginDraw.h"
 #include "draw/Overlay2D.h"
@@ -52,6 +54,10 @@ void drawDecorations(const AppState& state, const Camera& camera)
     }
 }
 
+// Kept between frames: the curves are found again only when the surface
+// changes.
+CurveDisplay curves;
+
 void drawText(const AppState& state, const Camera& camera)
 {
     glMatrixMode(GL_MODELVIEW);
@@ -69,6 +75,15 @@ void drawText(const AppState& state, const Camera& camera)
     if (state.stereo) {
         formatStereoLine(state, line, sizeof line);
         overlay.drawText(headsUpX, stereoLineY, line, headsUpTextSize);
+    }
+    if (state.doubleCurves) {
+        // Lower than the others, where the surface often reaches: drawn over
+        // it rather than behind it.
+        formatCurvesLine(static_cast<int>(curves.set.curves.size()), static_cast<int>(curves.set.triplePoints.size()),
+                         line, sizeof line);
+        glDisable(GL_DEPTH_TEST);
+        overlay.drawText(headsUpX, curvesLineY, line, headsUpTextSize);
+        glEnable(GL_DEPTH_TEST);
     }
     overlay.end();
     glPopMatrix();
@@ -103,7 +118,7 @@ void drawView(AppState& state, Camera& camera, int view)
     // Everything of the origin look is behind these two tests, so the
     // default frame makes exactly the calls it always made.
     const bool textured = state.look.textured();
-    const bool lines = state.look.hasLines();
+    const bool lines = state.look.hasLines() || state.doubleCurves;
     if (textured)
         beginOriginTexture(state);
     if (lines) {
@@ -124,8 +139,10 @@ void drawView(AppState& state, Camera& camera, int view)
         glEnable(GL_DEPTH_TEST);
     }
     glDisable(GL_CULL_FACE);
-    if (lines)
+    if (state.look.hasLines())
         drawOriginLines(state);
+    if (state.doubleCurves)
+        drawDoubleCurves(state, curves);
 
     if (state.showText)
         drawText(state, camera);

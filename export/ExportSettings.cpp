@@ -10,9 +10,10 @@
 
 namespace {
 // Which commands an option belongs to.
-constexpr unsigned forImage = 1, forMovie = 2, forMesh = 4;
-constexpr unsigned forAll = forImage | forMovie | forMesh;
+constexpr unsigned forImage = 1, forMovie = 2, forMesh = 4, forCurves = 8;
 constexpr unsigned forPictures = forImage | forMovie;
+// What is drawn of the surface: the curves are those of the whole surface.
+constexpr unsigned forShown = forImage | forMovie | forMesh;
 
 struct Fault {
     std::string text;
@@ -126,6 +127,12 @@ OutputFormat formatFor(ExportKind kind, const std::string& path)
                 return OutputFormat::Gltf;
         }
         throw Fault{"a mesh is written as FILE.ply, FILE.obj, FILE.stl, FILE.glb or FILE.gltf, not '" + path + "'"};
+    case ExportKind::Curves:
+        if (namesFile && ext == "csv")
+            return OutputFormat::Csv;
+        if (namesFile && ext == "obj")
+            return OutputFormat::Obj;
+        throw Fault{"curves are written as FILE.csv or FILE.obj, not '" + path + "'"};
     }
     throw Fault{"unknown export kind"};
 }
@@ -158,7 +165,7 @@ ParseOutcome parseExportArguments(int argc, const char* const* argv)
     ExportSettings& s = outcome.settings;
     try {
         if (argc < 2)
-            throw Fault{"no command: use image, movie or mesh (or --help)"};
+            throw Fault{"no command: use image, movie, mesh or curves (or --help)"};
         const std::string_view command = argv[1];
         // The first of --help and --version wins, wherever it stands.
         for (int k = 1; k < argc; ++k) {
@@ -184,8 +191,12 @@ ParseOutcome parseExportArguments(int argc, const char* const* argv)
             s.kind = ExportKind::Mesh;
             p.kindBit = forMesh;
             p.kindName = "meshes";
+        } else if (command == "curves") {
+            s.kind = ExportKind::Curves;
+            p.kindBit = forCurves;
+            p.kindName = "curves";
         } else {
-            throw Fault{"unknown command '" + std::string(command) + "': use image, movie or mesh"};
+            throw Fault{"unknown command '" + std::string(command) + "': use image, movie, mesh or curves"};
         }
 
         bool haveOutput = false;
@@ -196,17 +207,25 @@ ParseOutcome parseExportArguments(int argc, const char* const* argv)
                 s.output = p.value(name);
                 haveOutput = true;
             } else if (o == "--time") {
-                p.applies(name, forImage | forMesh);
+                p.applies(name, forImage | forMesh | forCurves);
                 s.time = numberIn(name, p.value(name), 0, 1);
             } else if (o == "--strips") {
                 s.strips = countIn(name, p.value(name), 1, maxPatches);
                 s.stripsGiven = true;
             } else if (o == "--strips-shown") {
+                p.applies(name, forShown);
                 s.stripsShown = countIn(name, p.value(name), 1, maxPatches);
             } else if (o == "--hemispheres") {
+                p.applies(name, forShown);
                 s.hemispheres = countIn(name, p.value(name), 1, 2);
             } else if (o == "--half-strips") {
+                p.applies(name, forShown);
                 s.halfStrips = true;
+            } else if (o == "--triple-points") {
+                p.applies(name, forCurves);
+                s.triplePoints = p.value(name);
+                if (lowerExtension(s.triplePoints) != "csv" || s.triplePoints.back() == '/')
+                    throw Fault{"--triple-points is written as FILE.csv, not '" + s.triplePoints + "'"};
             } else if (o == "--patches") {
                 pairOf(name, p.value(name), 'x', true, 2, maxPatches, s.latitudinalPatches, s.longitudinalPatches);
             } else if (o == "--size") {
@@ -291,6 +310,8 @@ ParseOutcome parseExportArguments(int argc, const char* const* argv)
                 const int surfaceWords = parseSurfaceOption(argc, argv, p.i, s.surface, fault);
                 if (surfaceWords < 0)
                     throw Fault{fault};
+                if (o == "--double-curves")
+                    p.applies(name, forPictures);
                 if (surfaceWords > 0) {
                     p.i += surfaceWords - 1;
                     continue;
@@ -307,6 +328,8 @@ ParseOutcome parseExportArguments(int argc, const char* const* argv)
         if (!haveOutput)
             throw Fault{"no output: give -o FILE"};
         s.format = formatFor(s.kind, s.output);
+        if (!s.triplePoints.empty() && s.triplePoints == s.output)
+            throw Fault{"--triple-points names the same file as -o"};
         if (const std::string mismatch = checkSurfaceOptions(s.surface); !mismatch.empty())
             throw Fault{mismatch};
         const bool ruled = s.surface.method == EversionMethod::Ruled;
@@ -343,15 +366,17 @@ const char* usageText()
            "  vedoze-vaderuve-export image [options] -o FILE.png\n"
            "  vedoze-vaderuve-export movie [options] -o FILE.mp4 | FILE.webm | FILE.gif | DIR/\n"
            "  vedoze-vaderuve-export mesh  [options] -o FILE.ply | FILE.obj | FILE.stl | FILE.glb | FILE.gltf\n"
+           "  vedoze-vaderuve-export curves [options] -o FILE.csv | FILE.obj [--triple-points FILE.csv]\n"
            "  vedoze-vaderuve-export --help | --version\n"
            "\n"
            "Surface:\n") + surfaceUsage + std::string(
            "  --time T               moment of the eversion, 0..1 (0; not for movies)\n"
            "  --strips N             number of strips (8; the corrugation method's)\n"
-           "  --strips-shown N       strips, or the ruled method's lunes, drawn (all)\n"
-           "  --hemispheres 1|2      hemispheres drawn (2)\n"
-           "  --half-strips          draw each strip or lune half wide\n"
-           "  --patches LAT[xLON]    patches per strip or lune (12x12), 2..4096\n"
+           "  --strips-shown N       strips, or the ruled method's lunes, drawn (all; not for curves)\n"
+           "  --hemispheres 1|2      hemispheres drawn (2; not for curves)\n"
+           "  --half-strips          draw each strip or lune half wide (not for curves)\n"
+           "  --patches LAT[xLON]    patches per strip (12x12), 2..4096; across a lune,\n"
+           "                         LON x 8 / lobes\n"
            "Picture (image and movie):\n"
            "  --size WxH             pixels (512x512; 1024x512 in stereo)\n"
            "  --mode MODE            points, wireframe, strips, checkerboard or rows (strips)\n"
@@ -366,7 +391,10 @@ const char* usageText()
            "  --samples N            multisample anti-aliasing with N samples (off)\n"
            "Where each point started (image and movie):\n") +
                                     lookUsage +
-                                    "Movie:\n"
+                                    "Curves:\n"
+           "  --triple-points FILE.csv\n"
+           "                         also write the points where three sheets meet\n"
+           "Movie:\n"
            "  --from T0 --to T1      time span (0 to 1)\n"
            "  --frames N             frame count (101)\n"
            "  --fps F                frames per second (25)\n"

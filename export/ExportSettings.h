@@ -8,10 +8,10 @@
 #include "viewer/OriginLook.h"
 #include "viewer/SurfaceOptions.h"
 
-enum class ExportKind { Image, Movie, Mesh };
+enum class ExportKind { Image, Movie, Mesh, Curves };
 
 // What the output path names, from its extension (or a trailing '/').
-enum class OutputFormat { Png, Mp4, Webm, Gif, PngSequence, Ply, Obj, Stl, Glb, Gltf };
+enum class OutputFormat { Png, Mp4, Webm, Gif, PngSequence, Ply, Obj, Stl, Glb, Gltf, Csv };
 
 struct ExportSettings {
     ExportKind kind = ExportKind::Image;
@@ -51,6 +51,9 @@ struct ExportSettings {
     // is read by the export, not by the parser.
     OriginLook look;
     bool orthographic = false;
+
+    // Curves: the triple points' file, when asked (CSV).
+    std::string triplePoints;
 
     // Movie.
     double from = 0;

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "draw/PictureFile.h"
+#include "curves/CurveDisplay.h"
+#include "export/CurveWriter.h"
 #include "export/MeshWriter.h"
 #include "export/MovieEncoder.h"
 #include "export/OffscreenTarget.h"
@@ -163,7 +165,9 @@ constexpr double bytesPerTriangle = 600;
 // the kernel's out-of-memory killer halfway through.
 void checkMeshFits(const ExportSettings& s)
 {
-    const double triangles = 2.0 * s.hemispheres * s.stripsShown * s.latitudinalPatches * s.longitudinalPatches;
+    AppState state;
+    configureSurface(s, state);
+    const double triangles = 2.0 * s.hemispheres * s.stripsShown * s.latitudinalPatches * state.mesh.patchesAcross();
     const double needed = triangles * bytesPerTriangle;
     const double available = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
     char line[200];
@@ -188,6 +192,29 @@ void exportMesh(const ExportSettings& s)
     checkWritten(writeMesh(mesh, s.format, out.stream(), error), out, error);
     check(out.commit(error), exitFailed, error);
 }
+
+// The curves of the whole surface at the time asked, and the triple points
+// when asked; both files appear only when both are written.
+void exportCurves(const ExportSettings& s)
+{
+    std::string error;
+    PendingFile out, triple;
+    check(out.create(s.output, error), exitBadInput, error);
+    if (!s.triplePoints.empty())
+        check(triple.create(s.triplePoints, error), exitBadInput, error);
+    AppState state;
+    configureSurface(s, state);
+    const DoubleCurveSet set = findDoubleCurves(CurveDisplay::requestFor(state.mesh));
+    if (s.format == OutputFormat::Csv)
+        checkWritten(writeCurvesCsv(set, out.stream(), error), out, error);
+    else
+        checkWritten(writeCurvesObj(set, out.stream(), error), out, error);
+    if (!s.triplePoints.empty())
+        checkWritten(writeTriplePointsCsv(set, triple.stream(), error), triple, error);
+    check(out.commit(error), exitFailed, error);
+    if (!s.triplePoints.empty())
+        check(triple.commit(error), exitFailed, error);
+}
 }
 
 int runExport(const ExportSettings& given, std::FILE* err)
@@ -201,6 +228,7 @@ int runExport(const ExportSettings& given, std::FILE* err)
         case ExportKind::Image: exportImage(settings); break;
         case ExportKind::Movie: exportMovie(settings, err); break;
         case ExportKind::Mesh: exportMesh(settings); break;
+        case ExportKind::Curves: exportCurves(settings); break;
         }
         return 0;
     } catch (const Failure& failure) {

@@ -11,7 +11,7 @@ void configureSurface(const ExportSettings& s, AppState& state)
     SurfaceMesh& mesh = state.mesh;
     mesh.freeGrid();
     mesh.t = s.time;
-    applySurfaceOptions(s.surface, mesh);
+    applySurfaceOptions(s.surface, state);
     mesh.totalStrips = s.strips;
     if (s.surface.method == EversionMethod::Ruled)
         mesh.lunesShown = s.stripsShown;

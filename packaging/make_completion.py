@@ -17,7 +17,7 @@ import re
 import subprocess
 import sys
 
-COMMANDS = ("image", "movie", "mesh")
+COMMANDS = ("image", "movie", "mesh", "curves")
 # Stops the program before any other word is read; offered only first.
 STOPPERS = ("--help", "--version")
 # A word that no option takes as a value: it names no number, mode or file.
@@ -33,9 +33,11 @@ def fault(exporter, *words):
 
 
 def choices(text):
-    """'X is a, b or c, not ...' -> ['a', 'b', 'c']; anything else -> []."""
-    found = re.search(r" is ([\w-]+(?:, [\w-]+)* or [\w-]+), not ", text)
-    return re.split(r", | or ", found.group(1)) if found else []
+    """'X is a, b or c, not ...' -> ['a', 'b', 'c'], each alternative's first
+    word ('latitude N or longitude N' -> ['latitude', 'longitude']); anything
+    else -> []."""
+    found = re.search(r" is ((?:[\w-]+(?: [\w.]+)?, )*[\w-]+(?: [\w.]+)? or [\w-]+(?: [\w.]+)?), not ", text)
+    return [alternative.split()[0] for alternative in re.split(r", | or ", found.group(1))] if found else []
 
 
 def describe(exporter, command, options):
@@ -47,7 +49,9 @@ def describe(exporter, command, options):
         if "does not apply to" in text:
             continue
         offered.append(option)
-        if text.endswith(f"{option} needs a value (see --help)"):
+        # An option alone at the end either lacks its value, or (when the
+        # parser reads its value itself) is refused with an empty one.
+        if text.endswith(f"{option} needs a value (see --help)") or text.endswith("not '' (see --help)"):
             values[option] = choices(fault(exporter, command, option, PROBE, "-o", PROBE)) if option not in (
                 "-o", "--output") else None
     extensions = re.findall(r"FILE\.(\w+)", fault(exporter, command, "-o", PROBE + ".zzz"))
@@ -94,7 +98,7 @@ _vedoze_vaderuve_export()
     _init_completion || return
 
     if ((cword == 1)); then
-        COMPREPLY=($(compgen -W 'image movie mesh {quote(STOPPERS)}' -- "$cur"))
+        COMPREPLY=($(compgen -W '{quote(COMMANDS)} {quote(STOPPERS)}' -- "$cur"))
         return
     fi
     local options files choices=''

@@ -8,7 +8,8 @@ graticule and the track of one point): docs/origin-strip.png and
 docs/origin-sweep.gif. With --ruled, also with the exporter, the ruled
 eversion of two lobes at the ends of its seven steps and at its middle,
 docs/ruled-strip.png, and its halfway model with 2, 3 and 4 lobes,
-docs/ruled-halfway.png.
+docs/ruled-halfway.png. With --curves, the double curves of both eversions
+at a few moments, docs/curves-strip.png.
 
 Every moment is reached through the viewer's own keys. The time step is first
 halved to its finest value, 1/8192, so every target is a whole number of
@@ -22,6 +23,7 @@ time shown by the viewer is checked before each picture of the strip.
     scripts/pictures.py [--binary build/vedoze-vaderuve] [--out docs]
     scripts/pictures.py --origin [--export build/vedoze-vaderuve-export] [--out docs]
     scripts/pictures.py --ruled [--export build/vedoze-vaderuve-export] [--out docs]
+    scripts/pictures.py --curves [--export build/vedoze-vaderuve-export] [--out docs]
 
 Needs Xvfb, xdotool, xwd and ImageMagick's convert (all installed by
 scripts/setup.sh). Standard library only.
@@ -244,32 +246,48 @@ def make_ruled_pictures(binary, out, work):
     convert(*tiles, "+append", "-strip", "-colors", 256, "PNG8:" + os.path.join(out, "ruled-halfway.png"))
 
 
+# The double curves of both eversions at moments with many of them, in the
+# same tipped view.
+CURVE_MOMENTS = ((["--time", "0.25"], "t = 0.25"), (["--time", "0.375"], "t = 0.375"),
+                 (["--time", "0.5"], "t = 0.5"), (["--time", "0.75"], "t = 0.75"),
+                 (["--method", "ruled", "--time", "0.3"], "ruled, t = 0.3"),
+                 (["--method", "ruled", "--time", "0.5"], "ruled, t = 0.5"),
+                 (["--method", "ruled", "--lobes", "3", "--time", "0.45"], "ruled, 3 lobes, t = 0.45"))
+
+
+def make_curve_pictures(binary, out, work):
+    tiles = []
+    for options, label in CURVE_MOMENTS:
+        raw = os.path.join(work, f"curves{len(tiles)}.png")
+        export(binary, "image", *options, "--double-curves", "--patches", 24, "--orbit", "12,-34", "--no-text",
+               "--samples", 4, "-o", raw)
+        tiles.append(tile_of(raw, label, os.path.join(work, f"curves-tile{len(tiles)}.png")))
+    convert(*tiles, "+append", "-strip", "-colors", 256, "PNG8:" + os.path.join(out, "curves-strip.png"))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--binary", default=os.environ.get("VV_BINARY", os.path.join(ROOT, "build", "vedoze-vaderuve")))
     parser.add_argument("--out", default=os.path.join(ROOT, "docs"))
     parser.add_argument("--origin", action="store_true", help="the pictures coloured by origin, from the exporter")
     parser.add_argument("--ruled", action="store_true", help="the ruled eversion's pictures, from the exporter")
+    parser.add_argument("--curves", action="store_true", help="the double curves of both eversions, from the exporter")
     parser.add_argument("--export",
                         default=os.environ.get("VV_EXPORT", os.path.join(ROOT, "build", "vedoze-vaderuve-export")))
     args = parser.parse_args()
-    if args.ruled:
+    # The exporter's pictures: what makes them and what it writes.
+    exported = {"ruled": (make_ruled_pictures, ("ruled-strip.png", "ruled-halfway.png")),
+                "curves": (make_curve_pictures, ("curves-strip.png",)),
+                "origin": (make_origin_pictures, ("origin-strip.png", "origin-sweep.gif"))}
+    for mode, (make, names) in exported.items():
+        if not getattr(args, mode):
+            continue
         if not os.access(args.export, os.X_OK):
             raise SystemExit(f"{args.export}: no exporter binary (build it with scripts/setup.sh)")
         os.makedirs(args.out, exist_ok=True)
         with tempfile.TemporaryDirectory() as work:
-            make_ruled_pictures(args.export, args.out, work)
-        for name in ("ruled-strip.png", "ruled-halfway.png"):
-            path = os.path.join(args.out, name)
-            print(f"{path}: {os.path.getsize(path)} bytes")
-        return
-    if args.origin:
-        if not os.access(args.export, os.X_OK):
-            raise SystemExit(f"{args.export}: no exporter binary (build it with scripts/setup.sh)")
-        os.makedirs(args.out, exist_ok=True)
-        with tempfile.TemporaryDirectory() as work:
-            make_origin_pictures(args.export, args.out, work)
-        for name in ("origin-strip.png", "origin-sweep.gif"):
+            make(args.export, args.out, work)
+        for name in names:
             path = os.path.join(args.out, name)
             print(f"{path}: {os.path.getsize(path)} bytes")
         return

@@ -47,6 +47,8 @@ struct AppState {
     // The copies turned on the CPU so that their seams meet exactly
     // (SeamFreeSurface.h) rather than each under its own turn.
     bool seamFree = false;
+    // The double curves and triple points drawn over the surface.
+    bool doubleCurves = false;
 };
 
 extern AppState appState;

@@ -33,6 +33,7 @@ bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, st
     SurfaceOptions surface;
     surface.method = state.mesh.method;
     surface.lobes = state.mesh.lobes;
+    surface.doubleCurves = state.doubleCurves;
     bool faulty = false;
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
@@ -85,7 +86,7 @@ bool parseCommandLine(int argc, char** argv, AppState& state, std::FILE* out, st
     if (!faulty) {
         const std::string mismatch = checkSurfaceOptions(surface);
         if (mismatch.empty())
-            applySurfaceOptions(surface, state.mesh);
+            applySurfaceOptions(surface, state);
         else
             fault(mismatch);
     }

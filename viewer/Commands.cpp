@@ -39,6 +39,7 @@ const MenuEntry addedMenuEntries[addedMenuEntryCount] = {
     {93, "Toggle Graticule"},
     {94, "Toggle Orthographic View"},
     {95, "Switch Eversion Method (corrugations, ruled)"},
+    {96, "Toggle Double Curves"},
 };
 
 CommandResult applyCommand(AppState& state, int menuId)
@@ -141,6 +142,7 @@ CommandResult applyCommand(AppState& state, int menuId)
     case 95:
         mesh.setMethod(mesh.method == EversionMethod::Ruled ? EversionMethod::Corrugations : EversionMethod::Ruled);
         break;
+    case 96: state.doubleCurves = !state.doubleCurves; break;
     default:
         result.known = false;
         result.redraw = false;

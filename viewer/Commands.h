@@ -12,8 +12,9 @@ struct MenuEntry {
 constexpr int menuEntryCount = 27;
 extern const MenuEntry menuEntries[menuEntryCount];
 // Appended after those: the origin look (colours, bands, graticule), the
-// orthographic view and the eversion's method. No key is bound to them.
-constexpr int addedMenuEntryCount = 5;
+// orthographic view, the eversion's method and the double curves. No key is
+// bound to them.
+constexpr int addedMenuEntryCount = 6;
 extern const MenuEntry addedMenuEntries[addedMenuEntryCount];
 
 // What the caller must do after a command changed the state.

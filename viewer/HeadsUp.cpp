@@ -21,3 +21,8 @@ void formatStereoLine(const AppState& state, char* buffer, int size)
 {
     std::snprintf(buffer, static_cast<size_t>(size), "stereo distance = %.3f", state.stereoDistance);
 }
+
+void formatCurvesLine(int curves, int triplePoints, char* buffer, int size)
+{
+    std::snprintf(buffer, static_cast<size_t>(size), "double curves: %d, triple points: %d", curves, triplePoints);
+}

@@ -49,7 +49,7 @@ void SurfaceMesh::rebuild(bool halfStrips)
     freeGrid();
     const bool ruled = method == EversionMethod::Ruled;
     allocatedRows = latitudinalPatches + 1;
-    allocatedColumns = longitudinalPatches + 1;
+    allocatedColumns = patchesAcross() + 1;
     allocatedBlocks = ruled ? 2 : 1;
     const int rows = allocatedRows * allocatedBlocks;
     // Left uninitialised: the sampler writes every vertex. Spelt without
@@ -61,7 +61,7 @@ void SurfaceMesh::rebuild(bool halfStrips)
     grid = rowTable.get();
 
     if (ruled)
-        sampleRuledRows(ruledFrame(t, lobes), latitudinalPatches, longitudinalPatches, halfStrips ? 0.5 : 1.0, grid);
+        sampleRuledRows(ruledFrame(t, lobes), latitudinalPatches, patchesAcross(), halfStrips ? 0.5 : 1.0, grid);
     else
         evaluateEversion(grid, t, totalStrips, 0.0, latitudinalPatches, 1.0, 0.0, longitudinalPatches,
                          halfStrips ? 0.5 : 1.0, corrugateStart, pushStart, twistStart, releaseStart,

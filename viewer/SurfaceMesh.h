@@ -65,6 +65,15 @@ struct SurfaceMesh {
     void setMethod(EversionMethod m);
     void setLobes(int count);
 
+    // Patches across one copy: the longitudinal patches across a strip, and
+    // across a lune as many as eight strips would have around the same
+    // angle (rounded up), so that both methods are as fine at the same
+    // counts. The count must be at least 2 (the rebuild sees to it).
+    int patchesAcross() const
+    {
+        return method == EversionMethod::Ruled ? (8 * longitudinalPatches + lobes - 1) / lobes : longitudinalPatches;
+    }
+
     // The copies around the z axis and how many of them are shown: strips,
     // or the ruled method's lobes and lunes.
     int around() const { return method == EversionMethod::Ruled ? lobes : totalStrips; }

@@ -3,13 +3,15 @@
 #include <cstring>
 
 #include "eversion/RuledSurface.h"
-#include "viewer/SurfaceMesh.h"
+#include "viewer/AppState.h"
 
 const char* const surfaceUsage =
     "  --method corrugations|ruled\n"
     "                         the eversion: five stages of corrugations (the default) or\n"
     "                         seven steps of ruled surfaces through a halfway model\n"
-    "  --lobes N              the ruled eversion's lobes, 2..5 (2)\n";
+    "  --lobes N              the ruled eversion's lobes, 2..5 (2)\n"
+    "  --double-curves        the curves where the surface passes through itself, and\n"
+    "                         the points where three of its sheets meet\n";
 
 int parseSurfaceOption(int argc, const char* const* argv, int i, SurfaceOptions& options, std::string& error)
 {
@@ -22,6 +24,10 @@ int parseSurfaceOption(int argc, const char* const* argv, int i, SurfaceOptions&
             return -1;
         }
         return 2;
+    }
+    if (std::strcmp(option, "--double-curves") == 0) {
+        options.doubleCurves = true;
+        return 1;
     }
     if (std::strcmp(option, "--lobes") == 0) {
         // One digit and nothing else: the whole range is 2 to 5.
@@ -44,8 +50,9 @@ std::string checkSurfaceOptions(const SurfaceOptions& options)
     return "";
 }
 
-void applySurfaceOptions(const SurfaceOptions& options, SurfaceMesh& mesh)
+void applySurfaceOptions(const SurfaceOptions& options, AppState& state)
 {
-    mesh.setMethod(options.method);
-    mesh.setLobes(options.lobes);
+    state.mesh.setMethod(options.method);
+    state.mesh.setLobes(options.lobes);
+    state.doubleCurves = options.doubleCurves;
 }

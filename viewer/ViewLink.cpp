@@ -70,6 +70,7 @@ constexpr Field fields[] = {
     {"method", Kind::Method},
     wholeField("lobes", &ViewLink::lobes, minLobes, maxLobes),
     wholeField("lunes", &ViewLink::lunesShown, 1, maxLobes),
+    flagField("curves", &ViewLink::doubleCurves),
     {"cam", Kind::Camera},
 };
 

@@ -25,7 +25,8 @@
 // in degrees (0 off), the tracks as "LAT,LON;LAT,LON" (degrees, at most
 // linkMaxTracks, an empty value for none) and the orthographic view. So do
 // the eversion's method by name ("corrugations" or "ruled"), the ruled
-// method's lobes and the lunes of them shown.
+// method's lobes and the lunes of them shown, and whether the double curves
+// are drawn.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -75,6 +76,7 @@ struct ViewLink {
     EversionMethod method = EversionMethod::Corrugations;
     int lobes = 2;       // the ruled method's, 2 .. 5
     int lunesShown = 2;  // 1 .. lobes
+    bool doubleCurves = false;
 };
 
 // Limits a link may set; larger surfaces are reachable with the keys only, so

@@ -42,6 +42,7 @@ ViewLink captureView(const AppState& state)
     view.method = mesh.method;
     view.lobes = mesh.lobes;
     view.lunesShown = mesh.lunesShown;
+    view.doubleCurves = state.doubleCurves;
     if (const Camera* camera = state.camera) {
         view.hasCamera = true;
         const Vector3* frame[3] = {&camera->eye, &camera->target, &camera->up};
@@ -68,6 +69,7 @@ void applyView(const ViewLink& view, AppState& state)
     mesh.method = view.method;
     mesh.lobes = std::clamp(view.lobes, minLobes, maxLobes);
     mesh.lunesShown = std::clamp(view.lunesShown, 1, mesh.lobes);
+    state.doubleCurves = view.doubleCurves;
     state.halfStrips = view.halfStrips;
     mesh.latitudinalPatches = view.latitudinalPatches;
     mesh.longitudinalPatches = view.longitudinalPatches;

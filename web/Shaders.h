@@ -128,6 +128,31 @@ void main()
 }
 )";
 
+// Thick lines (WebGL draws lines one pixel wide): each segment from `start`
+// to `end` is a quad of two triangles whose corners say which end they sit at
+// (corner.x 0 or 1) and on which side (corner.y -1 or 1); the side is offset
+// across the segment's direction on screen by half of `width` pixels.
+inline constexpr const char* thickLineVertex = R"(
+layout(location = 0) in vec3 start;
+layout(location = 1) in vec3 end;
+layout(location = 2) in vec2 corner;
+uniform mat4 modelView;
+uniform mat4 projection;
+uniform vec2 viewSize;
+uniform float width;
+
+void main()
+{
+    vec4 a = projection * modelView * vec4(start, 1.0);
+    vec4 b = projection * modelView * vec4(end, 1.0);
+    vec2 along = (b.xy / b.w - a.xy / a.w) * viewSize;
+    vec2 across = length(along) > 0.0 ? normalize(vec2(-along.y, along.x)) : vec2(0.0, 1.0);
+    vec4 here = corner.x < 0.5 ? a : b;
+    here.xy += across * corner.y * width / viewSize * here.w;
+    gl_Position = here;
+}
+)";
+
 // Wireframe: every edge of every triangle as a line. Lines are never culled
 // by the rasteriser, but the desktop's outlined polygons are, so each edge
 // carries the three corners of its triangle in winding order and is moved

@@ -14,6 +14,7 @@
 #include "viewer/AppState.h"
 #include "viewer/HeadsUp.h"
 #include "viewer/Origin.h"
+#include "viewer/CurveStyle.h"
 #include "viewer/SeamFreeSurface.h"
 #include "viewer/SurfaceCopy.h"
 #include "viewer/SurfaceLook.h"
@@ -176,8 +177,20 @@ bool WebRenderer::init()
     wireProgram = buildProgram(shaders::wireVertex, shaders::plainFragment, "");
     textProgram = buildProgram(shaders::textVertex, shaders::textFragment, "");
     markerProgram = buildProgram(shaders::markerVertex, shaders::plainFragment, "");
-    if (!smoothProgram || !flatProgram || !plainProgram || !wireProgram || !textProgram || !markerProgram)
+    thickLineProgram = buildProgram(shaders::thickLineVertex, shaders::plainFragment, "");
+    if (!smoothProgram || !flatProgram || !plainProgram || !wireProgram || !textProgram || !markerProgram ||
+        !thickLineProgram)
         return false;
+
+    glGenVertexArrays(1, &thickLineArray);
+    glGenBuffers(1, &thickLineBuffer);
+    glBindVertexArray(thickLineArray);
+    glBindBuffer(GL_ARRAY_BUFFER, thickLineBuffer);
+    for (GLuint a = 0; a < 3; ++a) {
+        glEnableVertexAttribArray(a);
+        glVertexAttribPointer(a, a < 2 ? 3 : 2, GL_FLOAT, GL_FALSE, 8 * sizeof(float),
+                              reinterpret_cast<void*>(a * 3 * sizeof(float)));
+    }
 
     glGenVertexArrays(1, &lineArray);
     glGenBuffers(1, &lineBuffer);
@@ -251,6 +264,59 @@ bool drawsSeamFree(const AppState& state)
     return state.seamFree &&
            static_cast<long>(surfaceCopyCount(m)) * m.gridRows() * m.gridColumns() <= maxSeamFreeVertices;
 }
+}
+
+// As the desktop draws them (viewer/CurveStyle.h): the hidden parts thin and
+// grey through every sheet, the parts in sight a black edge under a white
+// core, and the triple points over everything.
+void WebRenderer::drawDoubleCurves(const AppState& state, const Matrix4& projection, const Matrix4& viewing,
+                                   float pixelScale)
+{
+    curves.refresh(state.mesh);
+    if (curveQuadsRevision != curves.revision) {
+        curveQuads.clear();
+        for (const Polyline& line : curves.lines)
+            for (std::size_t i = 0; i + 5 < line.points.size(); i += 3) {
+                const float* a = &line.points[i];
+                const float* b = &line.points[i + 3];
+                for (const auto& [end, side] : {std::pair{0, -1}, std::pair{0, 1}, std::pair{1, 1}, std::pair{0, -1},
+                                                std::pair{1, 1}, std::pair{1, -1}}) {
+                    curveQuads.insert(curveQuads.end(), a, a + 3);
+                    curveQuads.insert(curveQuads.end(), b, b + 3);
+                    curveQuads.insert(curveQuads.end(), {static_cast<float>(end), static_cast<float>(side)});
+                }
+            }
+        curveQuadsRevision = curves.revision;
+    }
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glUseProgram(thickLineProgram);
+    setMatrix(thickLineProgram, "projection", projection);
+    setMatrix(thickLineProgram, "modelView", viewing);
+    glUniform2f(glGetUniformLocation(thickLineProgram, "viewSize"), static_cast<float>(viewport[2]),
+                static_cast<float>(viewport[3]));
+    const auto drawLines = [&](float width, float grey) {
+        glUniform1f(glGetUniformLocation(thickLineProgram, "width"), width * pixelScale);
+        setVector(thickLineProgram, "color", grey, grey, grey);
+        streamAndDraw(thickLineArray, thickLineBuffer, curveQuads, GL_TRIANGLES, 8);
+    };
+    for (const CurvePass& pass : curvePasses(state.alphaBlending)) {
+        if (pass.depthTested)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
+        drawLines(pass.width, pass.grey);
+    }
+    glUseProgram(markerProgram);
+    setMatrix(markerProgram, "projection", projection);
+    setMatrix(markerProgram, "modelView", viewing);
+    glDisable(GL_DEPTH_TEST);
+    for (const auto& [size, grey] : {std::pair{triplePointRing, 0.0f}, std::pair{triplePointDot, 1.0f}}) {
+        glUniform1f(glGetUniformLocation(markerProgram, "pointSize"), size * pixelScale);
+        setVector(markerProgram, "color", grey, grey, grey);
+        streamAndDraw(lineArray, lineBuffer, curves.markers, GL_POINTS, 3);
+    }
+    glEnable(GL_DEPTH_TEST);
 }
 
 void WebRenderer::uploadSurface(const AppState& state, bool rebuilt)
@@ -328,7 +394,7 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
 
     const int mode = state.displayMode;
     const bool textured = state.look.textured() && mode >= 2;
-    const bool lines = state.look.hasLines();
+    const bool lines = state.look.hasLines() || state.doubleCurves;
     GLuint program = plainProgram;
     if (mode == 1) {
         program = wireProgram;
@@ -389,12 +455,14 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
         glEnable(GL_DEPTH_TEST);
     }
     glDisable(GL_CULL_FACE);
-    if (lines) {
+    if (state.look.hasLines()) {
         float p[16], v[16];
         std::copy(projection.data(), projection.data() + 16, p);
         std::copy(viewing.data(), viewing.data() + 16, v);
         drawOriginLines(state, p, v, pixelScale);
     }
+    if (state.doubleCurves)
+        drawDoubleCurves(state, projection, viewing, pixelScale);
 
     if (!state.showText)
         return;
@@ -412,6 +480,7 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
         formatStereoLine(state, line, sizeof line);
         appendLine(quads, stereoLineY, line, camera.windowHeight);
     }
+
     glUseProgram(textProgram);
     glUniform2f(glGetUniformLocation(textProgram, "viewSize"), static_cast<float>(camera.windowWidth),
                 static_cast<float>(camera.windowHeight));
@@ -421,5 +490,16 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     streamAndDraw(textArray, textBuffer, quads, GL_TRIANGLES, 4);
+    if (state.doubleCurves) {
+        // Lower than the others, where the surface often reaches: drawn over
+        // it rather than behind it, as on the desktop.
+        quads.clear();
+        formatCurvesLine(static_cast<int>(curves.set.curves.size()), static_cast<int>(curves.set.triplePoints.size()),
+                         line, sizeof line);
+        appendLine(quads, curvesLineY, line, camera.windowHeight);
+        glDisable(GL_DEPTH_TEST);
+        streamAndDraw(textArray, textBuffer, quads, GL_TRIANGLES, 4);
+        glEnable(GL_DEPTH_TEST);
+    }
     glDisable(GL_BLEND);
 }

@@ -11,6 +11,8 @@
 // count them; `pixelScale` drawing-buffer pixels make one CSS pixel, so the
 // frame stays sharp on dense screens. Owns its GL objects for the life of the
 // page; one thread only.
+#include "curves/CurveDisplay.h"
+#include "geometry/mathutil.h"
 #include "viewer/OriginLines.h"
 #include "web/SurfaceBuffers.h"
 
@@ -28,6 +30,7 @@ private:
     void bindOriginTexture(const AppState& state);
     void drawOriginLines(const AppState& state, const float (&projection)[16], const float (&viewing)[16],
                          float pixelScale);
+    void drawDoubleCurves(const AppState& state, const Matrix4& projection, const Matrix4& viewing, float pixelScale);
 
     unsigned int smoothProgram = 0;
     unsigned int flatProgram = 0;
@@ -35,6 +38,12 @@ private:
     unsigned int wireProgram = 0;
     unsigned int textProgram = 0;
     unsigned int markerProgram = 0;
+    unsigned int thickLineProgram = 0;
+    unsigned int thickLineArray = 0;  // segment ends and corners, see thickLineVertex
+    unsigned int thickLineBuffer = 0;
+    CurveDisplay curves;
+    std::vector<float> curveQuads;  // the quads of `curves`, made when they change
+    long curveQuadsRevision = -1;
     unsigned int originTexture = 0;  // made on first use
     long originRevision = -1;        // the look's revision it holds
     OriginLineSet originLines;

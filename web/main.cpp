@@ -383,7 +383,7 @@ EMSCRIPTEN_KEEPALIVE int vvMeshGlb()
     const SurfaceMesh& m = shownMesh();
     // The weld and the file take about 100 bytes a triangle and a page has
     // a few hundred megabytes at most, so larger meshes are the exporter's.
-    const double triangles = 2.0 * m.latitudinalPatches * m.longitudinalPatches * surfaceCopyCount(m);
+    const double triangles = 2.0 * m.latitudinalPatches * m.patchesAcross() * surfaceCopyCount(m);
     if (triangles > maxGlbTriangles)
         return 0;
     pageFile = writeGlb(weldSurface(m, appState.halfStrips).mesh);

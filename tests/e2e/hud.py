@@ -15,9 +15,9 @@ from dataclasses import dataclass
 GLYPH_WIDTH, GLYPH_HEIGHT, GLYPH_COUNT, FIRST_CODE = 10, 18, 96, 32
 TEXT_X = 20
 # Overlay row (from the top of the view) of the bottom edge of each line's
-# cells: t and delta_t, alpha, stereo distance. The lines keep these places
-# whether or not the lines above them are shown.
-LINE_BOTTOM = {1: 38, 2: 61, 3: 84}
+# cells: t and delta_t, alpha, stereo distance, the double curves' counts.
+# The lines keep these places whether or not the lines above them are shown.
+LINE_BOTTOM = {1: 38, 2: 61, 3: 84, 4: 107}
 # Ink is pure white; lit surface colours behind the text never have all three
 # channels this high except in a specular highlight, which sits far from the
 # top-left corner in the views the tests use.

@@ -72,7 +72,7 @@ class Install(unittest.TestCase):
 
         # The MENU section lists every entry, in the program's order, byte for byte.
         labels = menu_labels()
-        self.assertEqual(len(labels), 27 + 5)  # the added entries come after the 27
+        self.assertEqual(len(labels), 27 + 6)  # the added entries come after the 27
         menu = text.split("\nMENU\n", 1)[1].split("\nMOUSE\n", 1)[0]
         lines = [line.strip() for line in menu.splitlines() if line.strip()]
         self.assertEqual(lines[-len(labels):], labels)

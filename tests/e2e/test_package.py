@@ -153,7 +153,7 @@ class Package(unittest.TestCase):
     @unittest.skipUnless(os.path.exists(BASH_COMPLETION), "bash-completion is not installed")
     def test_completion_offers_each_commands_options(self):
         cases = [
-            (("",), {"image", "movie", "mesh", "--help", "--version"}, set()),
+            (("",), {"image", "movie", "mesh", "curves", "--help", "--version"}, set()),
             (("image", "--"), {"--time", "--size", "--samples", "--no-text", "--orbit"}, {"--frames", "--rotate"}),
             (("movie", "--"), {"--from", "--to", "--frames", "--fps", "--rotate", "--size"}, {"--time"}),
             (("mesh", "--"), {"--time", "--patches", "--strips", "--half-strips"}, {"--size", "--mode", "--axes"}),
@@ -172,7 +172,7 @@ class Package(unittest.TestCase):
         listed = set(re.findall(r"(?<![\w-])(--[a-z][a-z0-9-]*)",
                                 subprocess.run([EXPORT, "--help"], capture_output=True, text=True,
                                                timeout=30).stdout)) - {"--help", "--version"}
-        offered = set().union(*(self.complete(command, "-") for command in ("image", "movie", "mesh")))
+        offered = set().union(*(self.complete(command, "-") for command in ("image", "movie", "mesh", "curves")))
         self.assertEqual(listed - offered, set())
 
     @unittest.skipUnless(os.path.exists(BASH_COMPLETION), "bash-completion is not installed")

@@ -134,6 +134,18 @@ class WebViewer(unittest.TestCase):
             self.assertEqual(page.link_field("strips"), "8")
             self.assertNoConsoleErrors(page)
 
+    def test_double_curves_from_the_query_string_and_the_control(self):
+        with browser.Page("?--double-curves&--method&ruled") as page:
+            typed(page, "*******+", "t = 0.5000")
+            page.wait_link_field("curves", "1")
+            self.assertRegex(hud.read_line(page.canvas_image(), 4), r"double curves: [1-9]\d*, triple points: \d+")
+            page.click_id("doubleCurves")
+            page.wait_link_field("curves", "0")
+            page.wait_for(lambda: hud.read_line(page.canvas_image(), 4) == "", what="the counts to go")
+            self.assertEqual(page.js("return document.getElementById('doubleCurves').getAttribute('aria-pressed')"),
+                             "false")
+            self.assertNoConsoleErrors(page)
+
     def test_menu_keys_and_console_messages(self):
         with browser.Page() as page:
             page.open_menu()

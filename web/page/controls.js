@@ -123,6 +123,13 @@ export function buildControls() {
   });
   updaters.push((s) => { if (method.value !== s.method) method.value = s.method; });
 
+  // The desktop's appended menu entry "Toggle Double Curves".
+  const curves = element("button", { type: "button", id: "doubleCurves", textContent: "Double curves",
+    title: "Where the surface passes through itself, and where three of its sheets meet" });
+  curves.setAttribute("aria-pressed", "false");
+  curves.addEventListener("click", () => { if (running) Module._vvMenu(96); });
+  updaters.push((s) => setAttribute(curves, "aria-pressed", s.curves === "1" ? "true" : "false"));
+
   const alpha = slider("alpha", "Alpha", 0, 1, 0.005, (a) => Module._vvSetAlpha(a), (s) => s.alpha);
   const eye = slider("eye", "Stereo distance", -0.5, 0.5, 0.002, (d) => Module._vvSetEyeDistance(d), (s) => s.eye);
   const fixed3 = (v) => Number(v).toFixed(3);
@@ -152,7 +159,8 @@ export function buildControls() {
         commandButton(15, "Cull front faces", (s) => s.cullback === "0")),
       rowWhile("blend", row("Alpha", alpha, readout("alpha", fixed3))),
       row(null, commandButton(21, "Axes", on("axes")), commandButton(22, "Target", on("target")),
-        commandButton(23, "Text", on("text")))),
+        commandButton(23, "Text", on("text"))),
+      row(null, curves)),
     group("View",
       row(null, commandButton(62, "Rotate", (s) => s.animation & 2), commandButton(63, "Stereo", on("stereo")),
         commandButton(71, "Reset camera"), commandButton(81, "Quit")),

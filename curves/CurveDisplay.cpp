@@ -1,0 +1,44 @@
+#include "curves/CurveDisplay.h"
+
+#include <algorithm>
+
+#include "viewer/SurfaceMesh.h"
+
+DoubleCurveRequest CurveDisplay::requestFor(const SurfaceMesh& mesh)
+{
+    DoubleCurveRequest r;
+    r.method = mesh.method;
+    r.around = mesh.around();
+    r.t = std::clamp(mesh.t, 0.0, 1.0);
+    // Below 2 the rebuild raises the counts, as here.
+    r.latitudinalPatches = std::max(2, mesh.latitudinalPatches);
+    r.longitudinalPatches = std::max(2, mesh.patchesAcross());
+    return r;
+}
+
+void CurveDisplay::refresh(const SurfaceMesh& mesh)
+{
+    const DoubleCurveRequest r = requestFor(mesh);
+    if (made && r.method == madeFor.method && r.around == madeFor.around && r.t == madeFor.t &&
+        r.latitudinalPatches == madeFor.latitudinalPatches && r.longitudinalPatches == madeFor.longitudinalPatches)
+        return;
+    set = findDoubleCurves(r);
+    ++revision;
+    made = true;
+    madeFor = r;
+    lines.clear();
+    for (const DoubleCurve& curve : set.curves) {
+        Polyline line;
+        line.points.reserve(3 * (curve.points.size() + 1));
+        for (const CurvePoint& p : curve.points)
+            line.points.insert(line.points.end(), {static_cast<float>(p.position[0]), static_cast<float>(p.position[1]),
+                                                   static_cast<float>(p.position[2])});
+        if (curve.closed && !curve.points.empty())
+            line.points.insert(line.points.end(), line.points.begin(), line.points.begin() + 3);
+        lines.push_back(std::move(line));
+    }
+    markers.clear();
+    for (const TriplePoint& p : set.triplePoints)
+        markers.insert(markers.end(), {static_cast<float>(p.position[0]), static_cast<float>(p.position[1]),
+                                       static_cast<float>(p.position[2])});
+}

@@ -1,0 +1,26 @@
+#pragma once
+// What the front ends draw of the double curves (DoubleCurves.h): the set
+// for the mesh's time, method, strips or lobes and patches, found again only
+// when one of them changes, as float polylines and triple-point markers in
+// world coordinates. One thread (the search inside spreads over the cores).
+#include <vector>
+
+#include "curves/DoubleCurves.h"
+#include "viewer/OriginLines.h"
+
+struct SurfaceMesh;
+
+struct CurveDisplay {
+    DoubleCurveSet set;
+    std::vector<Polyline> lines;  // one a curve; a closed one ends on its first point
+    std::vector<float> markers;   // the triple points, x, y, z each
+    long revision = 0;            // counts the times the set was found anew
+
+    // The request the mesh's state makes.
+    static DoubleCurveRequest requestFor(const SurfaceMesh& mesh);
+    void refresh(const SurfaceMesh& mesh);
+
+private:
+    bool made = false;
+    DoubleCurveRequest madeFor;
+};
