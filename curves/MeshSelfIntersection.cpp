@@ -1,0 +1,98 @@
+#include "curves/MeshSelfIntersection.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "curves/TriangleGrid.h"
+
+namespace {
+bool hasVertex(const SearchMesh& mesh, std::uint32_t t, std::uint32_t v)
+{
+    const auto& x = mesh.triangles[t];
+    return x[0] == v || x[1] == v || x[2] == v;
+}
+
+std::uint64_t pairKey(const MeshSegment& s)
+{
+    return (static_cast<std::uint64_t>(s.triangles[0]) << 32) | s.triangles[1];
+}
+}
+
+bool PairFilter::skip(const SearchMesh& mesh, std::uint32_t a, std::uint32_t b) const
+{
+    if (!polesTouch)
+        return false;
+    return (hasVertex(mesh, a, northPole) && hasVertex(mesh, b, southPole)) ||
+           (hasVertex(mesh, a, southPole) && hasVertex(mesh, b, northPole));
+}
+
+Crossing mapCrossing(const SearchMesh& mesh, int element, const Crossing& c)
+{
+    Crossing out = c;
+    out.triangle = mesh.mapTriangle(element, c.triangle);
+    const std::uint32_t p = mesh.mapVertex(element, c.edge[0]), q = mesh.mapVertex(element, c.edge[1]);
+    if (p < q) {
+        out.edge[0] = p;
+        out.edge[1] = q;
+    } else {
+        out.edge[0] = q;
+        out.edge[1] = p;
+        out.along = 1 - c.along;
+    }
+    return out;
+}
+
+std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const PairFilter& filter)
+{
+    const SnappedMesh snapped = snapMesh(mesh);
+    const std::vector<Box> boxes = triangleBoxes(mesh);
+    const SurfaceSymmetry& symmetry = mesh.symmetry;
+    const std::uint32_t domain = static_cast<std::uint32_t>(mesh.domainTriangles);
+    // The grid lists the domain's triangles, the first of every pair asked
+    // about; every triangle is a query.
+    const TriangleGrid grid = buildTriangleGrid(boxes, domain);
+    const long queries = static_cast<long>(mesh.triangleCount());
+
+    std::vector<MeshSegment> segments;
+#if defined(_OPENMP)
+#pragma omp parallel
+#endif
+    {
+        std::vector<MeshSegment> mine;
+#if defined(_OPENMP)
+#pragma omp for schedule(dynamic, 64) nowait
+#endif
+        for (long k = 0; k < queries; ++k) {
+            const std::uint32_t b = static_cast<std::uint32_t>(k);
+            const std::uint32_t tb = b % domain;
+            const int gb = mesh.elementOf(b);
+            grid.forEachOverlapping(boxes, boxes[b], [&](std::uint32_t a) {
+                // The orbit of the pair has this representative and the one
+                // with b brought into the domain; only the lesser is
+                // intersected.
+                if (tb < a || (tb == a && symmetry.inverse(gb) < gb))
+                    return;
+                if (triangleNeighbours(mesh, a, b) || filter.skip(mesh, a, b))
+                    return;
+                Crossing c[4];
+                bool edgeOfA[4];
+                if (triangleCrossings(mesh, snapped, a, b, c, edgeOfA) != 2)
+                    return;
+                MeshSegment s;
+                s.triangles[0] = std::min(a, b);
+                s.triangles[1] = std::max(a, b);
+                s.ends[0] = c[0];
+                s.ends[1] = c[1];
+                mine.push_back(s);
+            });
+        }
+#if defined(_OPENMP)
+#pragma omp critical
+#endif
+        segments.insert(segments.end(), mine.begin(), mine.end());
+    }
+    // Sorted by pair, the order no longer depends on the threads.
+    std::sort(segments.begin(), segments.end(),
+              [](const MeshSegment& x, const MeshSegment& y) { return pairKey(x) < pairKey(y); });
+    return segments;
+}
