@@ -1,0 +1,488 @@
+#include "curves/CurveTracing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+#include "curves/CurveLift.h"
+#include "curves/SheetNewton.h"
+
+namespace {
+// Halvings of one gap at most: a gap is split into 16 pieces at most.
+constexpr int deepestSplit = 4;
+// A gap whose mesh polyline is this much longer than its chord bends between
+// its ends.
+constexpr double detour = 1.15;
+
+// A refined point with its two sheets' origins, a and b, and the curve's
+// direction there (of either sign).
+struct TracePoint {
+    Vec3 position;
+    Origin a, b;
+    Vec3 ua, ub;        // the origins as unit vectors
+    Vec3 ta, tb, tail;  // CurveTangent: along a, along b, in space
+};
+
+TracePoint fromSolution(const DoubleSolution& s)
+{
+    const CurveTangent t = curveTangent(s);
+    return {s.a.position, s.a.origin, s.b.origin, s.a.unit, s.b.unit, t.alongA, t.alongB, t.inSpace};
+}
+
+TracePoint mapped(const SurfaceSymmetry& symmetry, int g, const TracePoint& p)
+{
+    const auto m = [&](const Vec3& v) { return applySymmetry(symmetry, g, v); };
+    return {m(p.position), applySymmetry(symmetry, g, p.a), applySymmetry(symmetry, g, p.b), m(p.ua), m(p.ub),
+            m(p.ta), m(p.tb), m(p.tail)};
+}
+
+TracePoint swapped(const TracePoint& p)
+{
+    return {p.position, p.b, p.a, p.ub, p.ua, p.tb, p.ta, p.tail};
+}
+
+TracePoint turnedBy(const TracePoint& p, double sign)
+{
+    return {p.position, p.a, p.b, p.ua, p.ub, p.ta * sign, p.tb * sign, p.tail * sign};
+}
+
+// p with its tangent along `towards` rather than against it.
+TracePoint orientedAlong(const TracePoint& p, const Vec3& towards)
+{
+    return dot(p.tail, towards) < 0 ? turnedBy(p, -1) : p;
+}
+
+// p with its origins named as `previous` names its own, by continuity.
+TracePoint alignedWith(const TracePoint& previous, const TracePoint& p)
+{
+    if (dot(previous.ua, p.ub) + dot(previous.ub, p.ua) > dot(previous.ua, p.ua) + dot(previous.ub, p.ub))
+        return swapped(p);
+    return p;
+}
+
+// How far the curve strays from the chord between p and q, estimated from
+// its tangents there (both along the way from p to q) as for a circular arc;
+// half the chord if it leaves the chord's span.
+double strayFromChord(const TracePoint& p, const TracePoint& q)
+{
+    const Vec3 chord = q.position - p.position;
+    const double c = length(chord);
+    if (!(c > 0))
+        return 0;
+    const Vec3 u = chord * (1 / c);
+    const double cp = dot(p.tail, u), cq = dot(q.tail, u);
+    if (cp <= 0 || cq <= 0)
+        return 0.5 * c;
+    const double sp = length(cross(p.tail, u)), sq = length(cross(q.tail, u));
+    return 0.25 * c * std::fmax(sp, sq);
+}
+
+// Runs body(i) for i in [0, count) on every thread, each index once.
+template <class Body>
+void parallelFor(long count, Body&& body)
+{
+#if defined(_OPENMP)
+#pragma omp parallel for schedule(dynamic, 4) if (count > 8)
+#endif
+    for (long i = 0; i < count; ++i)
+        body(i);
+}
+
+// A mesh crossing between two refined points, placed in the gap's frame.
+struct Waypoint {
+    Vec3 position;  // on the mesh
+    Vec3 edgeSide, triangleSide;
+};
+
+double pathLength(const Vec3& from, const std::vector<Waypoint>& way, std::size_t begin, std::size_t end,
+                  const Vec3& to)
+{
+    double sum = 0;
+    Vec3 at = from;
+    for (std::size_t k = begin; k < end; ++k) {
+        sum += distance(at, way[k].position);
+        at = way[k].position;
+    }
+    return sum + distance(at, to);
+}
+
+// The origins halfway between p and q by cubic Hermite interpolation in the
+// space of origin pairs, where the curve is smooth even where its image in
+// space turns sharply. The tangents at p and q both run from p towards q.
+// Also returns the chord there (radians).
+double hermiteMiddle(const TracePoint& p, const TracePoint& q, Vec3& a, Vec3& b)
+{
+    const auto norm = [](const Vec3& x, const Vec3& y) { return std::sqrt(dot(x, x) + dot(y, y)); };
+    const double chord = norm(q.ua - p.ua, q.ub - p.ub);
+    const double np = norm(p.ta, p.tb), nq = norm(q.ta, q.tb);
+    if (!(np > 0 && nq > 0)) {
+        a = normalized(p.ua + q.ua);
+        b = normalized(p.ub + q.ub);
+        return chord;
+    }
+    const Vec3 pa = p.ta * (1 / np), pb = p.tb * (1 / np), qa = q.ta * (1 / nq), qb = q.tb * (1 / nq);
+    // The span of an arc with this chord and this turn.
+    const double bend = std::acos(std::fmax(-1.0, std::fmin(1.0, dot(pa, qa) + dot(pb, qb))));
+    const double span = chord * (bend > 1e-3 ? (bend / 2) / std::sin(bend / 2) : 1);
+    a = normalized((p.ua + q.ua) * 0.5 + (pa - qa) * (span / 8));
+    b = normalized((p.ub + q.ub) * 0.5 + (pb - qb) * (span / 8));
+    return chord;
+}
+
+struct GapSplitter {
+    const ExactSurface& surface;
+    const TracingSettings& settings;
+    const std::vector<Waypoint>& way;
+
+    // Follows the curve from p until q is a step ahead, by steps along the
+    // tangent corrected by Newton's method, short where the curve turns: for
+    // the gaps a midpoint cannot find, such as a hairpin deeper than its
+    // ends are apart. False, with nothing appended, if it does not get there.
+    bool follow(const TracePoint& p, const TracePoint& q, std::vector<TracePoint>& out) const
+    {
+        constexpr int mostSteps = 64;
+        const std::size_t mark = out.size();
+        TracePoint at = p;
+        double step = 0.5 * std::fmin(settings.longestGap, distance(p.position, q.position));
+        // Turns sharper than that are taken at this scale.
+        const double fine = 2 * settings.deviation;
+        for (int k = 0; k < mostSteps; ++k) {
+            const Vec3 ahead = q.position - at.position;
+            if (length(ahead) <= 1.5 * step && dot(ahead, at.tail) > 0)
+                return true;
+            DoubleSolution s;
+            const bool solved = solveDoublePoint(surface, normalized(at.ua + at.ta * step),
+                                                 normalized(at.ub + at.tb * step), s);
+            TracePoint next = solved ? orientedAlong(alignedWith(at, fromSolution(s)), at.tail) : at;
+            const double bend = solved ? angleBetween(at.tail, next.tail) : 0;
+            if (!solved || (bend > settings.sharpestTurn && step > fine) ||
+                distance(next.position, at.position) > 2 * step) {
+                step *= 0.5;
+                if (step < 0.1 * fine)
+                    break;
+                continue;
+            }
+            out.push_back(next);
+            at = next;
+            if (bend < settings.sharpestTurn / 3)
+                step = std::fmin(1.5 * step, settings.longestGap);
+        }
+        out.resize(mark);
+        return false;
+    }
+
+    // The refined points between p and q, in order, guided by the waypoints
+    // [begin, end) between them; the tangents of p and q run from p to q.
+    void split(const TracePoint& p, const TracePoint& q, std::size_t begin, std::size_t end, int depth,
+               std::vector<TracePoint>& out) const
+    {
+        const double chord = distance(p.position, q.position);
+        DoubleSolution s;
+        bool found = false;
+        std::size_t middle = begin;
+        Vec3 heading = q.tail + p.tail;
+        if (begin < end) {
+            // The waypoint halfway along the mesh's polyline.
+            const double half = 0.5 * pathLength(p.position, way, begin, end, q.position);
+            double along = distance(p.position, way[begin].position);
+            while (middle + 1 < end && along + distance(way[middle].position, way[middle + 1].position) < half) {
+                along += distance(way[middle].position, way[middle + 1].position);
+                ++middle;
+            }
+            found = solveDoublePoint(surface, way[middle].edgeSide, way[middle].triangleSide, s) &&
+                    distance(s.a.position, way[middle].position) < settings.longestGap;
+            heading = (middle + 1 < end ? way[middle + 1].position : q.position) -
+                      (middle > begin ? way[middle - 1].position : p.position);
+        }
+        if (!found) {
+            Vec3 a, b;
+            const double span = hermiteMiddle(p, q, a, b);
+            // Refused if Newton's method moved the origins farther than the
+            // gap spans, or the point farther than the gap is long: to
+            // another branch rather than to this one's middle.
+            found = solveDoublePoint(surface, a, b, s) &&
+                    (std::hypot(angleBetween(a, s.a.unit), angleBetween(b, s.b.unit)) < span ||
+                     distance(s.a.position, s.start) < chord);
+            middle = begin + (end - begin) / 2;
+        }
+        if (!found) {
+            follow(p, q, out);
+            return;
+        }
+        const TracePoint m = orientedAlong(alignedWith(p, fromSolution(s)), heading);
+        const auto more = [&](const TracePoint& x, const TracePoint& y, std::size_t b, std::size_t e) {
+            const double gap = distance(x.position, y.position);
+            if (depth + 1 >= deepestSplit || gap <= settings.deviation)
+                return false;
+            return gap > settings.longestGap || strayFromChord(x, y) > settings.deviation ||
+                   (b < e && pathLength(x.position, way, b, e, y.position) > detour * gap);
+        };
+        const std::size_t after = begin < end ? std::min(middle + 1, end) : end;
+        if (more(p, m, begin, std::min(middle, end)))
+            split(p, m, begin, std::min(middle, end), depth + 1, out);
+        out.push_back(m);
+        if (more(m, q, after, end))
+            split(m, q, after, end, depth + 1, out);
+    }
+};
+
+struct NodeState {
+    bool chosen = false;
+    bool refined = false;
+    TracePoint point;  // a on the crossing's edge side, b on its triangle's
+};
+
+void refineNodes(const ExactSurface& surface, const SearchMesh& mesh, const CrossingGraph& graph,
+                 const std::vector<std::uint32_t>& list, std::vector<NodeState>& nodes)
+{
+    parallelFor(static_cast<long>(list.size()), [&](long i) {
+        const Crossing& c = graph.nodes[list[i]];
+        DoubleSolution s;
+        if (solveDoublePoint(surface, crossingEdgeOrigin(mesh, c), crossingTriangleOrigin(mesh, c), s)) {
+            nodes[list[i]].point = fromSolution(s);
+            nodes[list[i]].refined = true;
+        }
+    });
+}
+
+// Chooses crossings about `spacing` apart along each path; a path too short
+// to be thinned keeps them all.
+std::vector<std::uint32_t> chooseNodes(const SearchMesh& mesh, const CrossingGraph& graph, double spacing,
+                                       std::vector<NodeState>& nodes)
+{
+    std::vector<std::uint32_t> chosen;
+    for (const CrossingPath& path : graph.paths) {
+        std::vector<Vec3> at(path.nodes.size());
+        double total = 0;
+        for (std::size_t i = 0; i < path.nodes.size(); ++i) {
+            at[i] = applySymmetry(mesh.symmetry, path.frames[i], crossingPosition(mesh, graph.nodes[path.nodes[i]]));
+            if (i > 0)
+                total += distance(at[i - 1], at[i]);
+        }
+        const bool all = total < 4 * spacing;
+        double since = 0;
+        for (std::size_t i = 0; i < path.nodes.size(); ++i) {
+            if (i > 0)
+                since += distance(at[i - 1], at[i]);
+            if (i == 0 || all || since >= spacing) {
+                nodes[path.nodes[i]].chosen = true;
+                chosen.push_back(path.nodes[i]);
+                since = 0;
+            }
+        }
+    }
+    return chosen;
+}
+
+// For every chosen crossing that failed, the next unchosen one along its
+// path instead.
+std::vector<std::uint32_t> replaceFailures(const CrossingGraph& graph, std::vector<NodeState>& nodes)
+{
+    std::vector<std::uint32_t> again;
+    for (const CrossingPath& path : graph.paths)
+        for (std::size_t i = 0; i < path.nodes.size(); ++i) {
+            const NodeState& n = nodes[path.nodes[i]];
+            if (!n.chosen || n.refined)
+                continue;
+            if (i + 1 < path.nodes.size() && !nodes[path.nodes[i + 1]].chosen) {
+                nodes[path.nodes[i + 1]].chosen = true;
+                again.push_back(path.nodes[i + 1]);
+            }
+        }
+    return again;
+}
+
+// One refined crossing of a lifted polyline, and where in the lift it is.
+struct Visit {
+    std::size_t step;
+    TracePoint point;
+};
+
+// A gap between two consecutive visits as the group sees it: from the lower
+// path index to the other, whose frame is given relative to the first's.
+// Every image of the gap has the same key, so it is split once.
+struct GapKey {
+    std::size_t path;
+    int from, to, relative;
+    auto tie() const { return std::make_tuple(path, from, to, relative); }
+    bool operator<(const GapKey& o) const { return tie() < o.tie(); }
+    bool operator==(const GapKey& o) const { return tie() == o.tie(); }
+};
+
+GapKey gapKey(const SurfaceSymmetry& symmetry, std::size_t path, const LiftStep& p, const LiftStep& q,
+              bool& reversed)
+{
+    const int forward = symmetry.compose(symmetry.inverse(p.frame), q.frame);
+    const int backward = symmetry.inverse(forward);
+    reversed = q.index < p.index || (q.index == p.index && backward < forward);
+    return reversed ? GapKey{path, q.index, p.index, backward} : GapKey{path, p.index, q.index, forward};
+}
+
+struct GapTask {
+    GapKey key;
+    std::vector<LiftStep> inside;  // the lift's steps between, from `from`, frames relative to it
+    // The refined points before `from` and after `to` along the polyline, in
+    // the frame of `from`'s node, where there are such: they tell which way
+    // the curve runs through the two.
+    bool hasBefore = false, hasAfter = false;
+    Vec3 before, after;
+};
+}
+
+std::vector<DoubleCurve> traceDoubleCurves(const ExactSurface& surface, const SearchMesh& mesh,
+                                           const CrossingGraph& graph, const TracingSettings& settings)
+{
+    const SurfaceSymmetry& symmetry = mesh.symmetry;
+    std::vector<NodeState> nodes(graph.nodes.size());
+    refineNodes(surface, mesh, graph, chooseNodes(mesh, graph, settings.spacing, nodes), nodes);
+    refineNodes(surface, mesh, graph, replaceFailures(graph, nodes), nodes);
+    const auto estimate = [&](const CrossingPath& path, const LiftStep& step) {
+        return applySymmetry(symmetry, step.frame, crossingPosition(mesh, graph.nodes[path.nodes[step.index]]));
+    };
+
+    // Each path's polyline through its refined crossings, sheets named by
+    // continuity, and the gaps that need points between.
+    struct Polyline {
+        Lift lift;
+        std::vector<Visit> visits;
+        bool closed = false;
+        std::vector<char> splits;  // per visit: whether the gap after it is split
+    };
+    std::vector<Polyline> polylines(graph.paths.size());
+    std::vector<GapTask> tasks;
+    for (std::size_t k = 0; k < graph.paths.size(); ++k) {
+        const CrossingPath& path = graph.paths[k];
+        Polyline& line = polylines[k];
+        line.lift = liftPath(symmetry, path);
+        const std::vector<LiftStep>& steps = line.lift.steps;
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const NodeState& n = nodes[path.nodes[steps[i].index]];
+            if (!n.refined)
+                continue;
+            TracePoint p = mapped(symmetry, steps[i].frame, n.point);
+            if (!line.visits.empty()) {
+                p = alignedWith(line.visits.back().point, p);
+                // Two crossings refined onto the same point.
+                if (distance(line.visits.back().point.position, p.position) <= 1e-9)
+                    continue;
+            }
+            line.visits.push_back({i, p});
+        }
+        const std::size_t count = line.visits.size();
+        line.closed = line.lift.closed && count > 2;
+        line.splits.assign(count, 0);
+        const auto at = [&](std::size_t i) { return line.visits[i % count].point.position; };
+        // The tangents at the ends of the gap after visit i, along the
+        // polyline: the way it comes into the first and leaves the second
+        // (not the chord between, which a hairpin turns back on).
+        const auto leaving = [&](std::size_t i) {
+            const bool first = !line.closed && i == 0;
+            return orientedAlong(line.visits[i].point, first ? at(i + 1) - at(i) : at(i) - at(i + count - 1));
+        };
+        const auto arriving = [&](std::size_t i) {
+            const bool last = !line.closed && i + 2 >= count;
+            return orientedAlong(line.visits[(i + 1) % count].point, last ? at(i + 1) - at(i) : at(i + 2) - at(i + 1));
+        };
+        for (std::size_t i = 0; i + 1 < count || (line.closed && i < count); ++i) {
+            const std::size_t first = line.visits[i].step, last = line.visits[(i + 1) % count].step;
+            // The mesh's polyline between, round the end of a loop if need be.
+            std::vector<std::size_t> between;
+            for (std::size_t s = (first + 1) % steps.size(); s != last; s = (s + 1) % steps.size())
+                between.push_back(s);
+            double meshLength = 0;
+            Vec3 from = at(i);
+            for (const std::size_t s : between) {
+                const Vec3 e = estimate(path, steps[s]);
+                meshLength += distance(from, e);
+                from = e;
+            }
+            meshLength += distance(from, at(i + 1));
+            const double gap = distance(at(i), at(i + 1));
+            if (gap > settings.longestGap ||
+                (gap > settings.deviation &&
+                 (strayFromChord(leaving(i), arriving(i)) > settings.deviation || meshLength > detour * gap))) {
+                GapTask task;
+                bool reversed;
+                task.key = gapKey(symmetry, k, steps[first], steps[last], reversed);
+                const bool hasBefore = line.closed || i > 0, hasAfter = line.closed || i + 2 < count;
+                const int base = symmetry.inverse(steps[reversed ? last : first].frame);
+                if (reversed)
+                    std::reverse(between.begin(), between.end());
+                for (const std::size_t s : between)
+                    task.inside.push_back({steps[s].index, symmetry.compose(base, steps[s].frame), 1});
+                const Vec3 before = applySymmetry(symmetry, base, at(i + count - 1));
+                const Vec3 after = applySymmetry(symmetry, base, at(i + 2));
+                task.hasBefore = reversed ? hasAfter : hasBefore;
+                task.hasAfter = reversed ? hasBefore : hasAfter;
+                task.before = reversed ? after : before;
+                task.after = reversed ? before : after;
+                tasks.push_back(std::move(task));
+                line.splits[i] = 1;
+            }
+        }
+    }
+    std::stable_sort(tasks.begin(), tasks.end(), [](const GapTask& x, const GapTask& y) { return x.key < y.key; });
+    tasks.erase(std::unique(tasks.begin(), tasks.end(), [](const GapTask& x, const GapTask& y) { return x.key == y.key; }),
+                tasks.end());
+
+    // Each task's points, from its lower index to the other, in the frame of
+    // the lower index's node.
+    std::vector<std::vector<TracePoint>> inner(tasks.size());
+    parallelFor(static_cast<long>(tasks.size()), [&](long t) {
+        const GapTask& task = tasks[t];
+        const CrossingPath& path = graph.paths[task.key.path];
+        std::vector<Waypoint> way;
+        for (const LiftStep& s : task.inside) {
+            const Crossing c = mapCrossing(mesh, s.frame, graph.nodes[path.nodes[s.index]]);
+            way.push_back({crossingPosition(mesh, c), crossingEdgeOrigin(mesh, c), crossingTriangleOrigin(mesh, c)});
+        }
+        TracePoint p = nodes[path.nodes[task.key.from]].point;
+        TracePoint q = alignedWith(p, mapped(symmetry, task.key.relative, nodes[path.nodes[task.key.to]].point));
+        // Both tangents along the way from p to q: from the neighbours on the
+        // polyline, else from the mesh.
+        p = orientedAlong(p, task.hasBefore ? p.position - task.before
+                                            : (way.empty() ? q.position : way.front().position) - p.position);
+        q = orientedAlong(q, task.hasAfter ? task.after - q.position
+                                           : q.position - (way.empty() ? p.position : way.back().position));
+        GapSplitter{surface, settings, way}.split(p, q, 0, way.size(), 0, inner[t]);
+    });
+
+    std::vector<DoubleCurve> curves;
+    for (std::size_t k = 0; k < polylines.size(); ++k) {
+        const Polyline& line = polylines[k];
+        const std::size_t count = line.visits.size();
+        if (count < 2)
+            continue;
+        const std::vector<LiftStep>& steps = line.lift.steps;
+        std::vector<TracePoint> full;
+        for (std::size_t i = 0; i < count; ++i) {
+            const Visit& v = line.visits[i];
+            full.push_back(v.point);
+            if (!line.splits[i])
+                continue;
+            bool reversed;
+            const LiftStep& p = steps[v.step];
+            const LiftStep& q = steps[line.visits[(i + 1) % count].step];
+            const GapKey key = gapKey(symmetry, k, p, q, reversed);
+            const auto found = std::lower_bound(tasks.begin(), tasks.end(), key,
+                                                [](const GapTask& x, const GapKey& y) { return x.key < y; });
+            const std::vector<TracePoint>& points = inner[found - tasks.begin()];
+            const int frame = reversed ? q.frame : p.frame;
+            for (std::size_t j = 0; j < points.size(); ++j) {
+                const TracePoint& m = points[reversed ? points.size() - 1 - j : j];
+                full.push_back(alignedWith(full.back(), mapped(symmetry, frame, m)));
+            }
+        }
+        for (const int g : liftImages(symmetry, line.lift)) {
+            DoubleCurve curve;
+            curve.closed = line.closed;
+            curve.points.reserve(full.size());
+            for (const TracePoint& p : full) {
+                const TracePoint q = mapped(symmetry, g, p);
+                curve.points.push_back({{q.position.x, q.position.y, q.position.z}, q.a, q.b});
+            }
+            curves.push_back(std::move(curve));
+        }
+    }
+    return curves;
+}

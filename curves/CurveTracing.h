@@ -1,0 +1,27 @@
+#pragma once
+// The mesh's double curves moved onto the exact surface.
+//
+// Along each fundamental piece of the crossing graph, crossings about
+// `spacing` apart are chosen and refined by Newton's method (SheetNewton.h);
+// a crossing that fails gives way to the next one. Each piece is lifted to
+// its polyline (CurveLift.h), refined midpoints are put where consecutive
+// points are more than `longestGap` apart or the polyline turns by more than
+// `sharpestTurn`, and the polyline's images under the group complete the set.
+// A crossing is refined once for all the places the group puts it.
+//
+// Deterministic; the refinements are spread over OpenMP threads.
+#include <vector>
+
+#include "curves/CrossingGraph.h"
+#include "curves/DoubleCurves.h"
+#include "viewer/ExactSurface.h"
+
+struct TracingSettings {
+    double spacing = 0.05;      // world units between chosen crossings
+    double longestGap = 0.1;    // world units
+    double deviation = 0.002;   // world units
+    double sharpestTurn = 0.3;  // radians
+};
+
+std::vector<DoubleCurve> traceDoubleCurves(const ExactSurface& surface, const SearchMesh& mesh,
+                                           const CrossingGraph& graph, const TracingSettings& settings);
