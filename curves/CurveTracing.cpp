@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "curves/CurveLift.h"
-#include "curves/SheetNewton.h"
+#include "curves/TracePoint.h"
 
 namespace {
 // Halvings of one gap at most: a gap is split into 16 pieces at most.
@@ -13,52 +13,6 @@ constexpr int deepestSplit = 4;
 // A gap whose mesh polyline is this much longer than its chord bends between
 // its ends.
 constexpr double detour = 1.15;
-
-// A refined point with its two sheets' origins, a and b, and the curve's
-// direction there (of either sign).
-struct TracePoint {
-    Vec3 position;
-    Origin a, b;
-    Vec3 ua, ub;        // the origins as unit vectors
-    Vec3 ta, tb, tail;  // CurveTangent: along a, along b, in space
-};
-
-TracePoint fromSolution(const DoubleSolution& s)
-{
-    const CurveTangent t = curveTangent(s);
-    return {s.a.position, s.a.origin, s.b.origin, s.a.unit, s.b.unit, t.alongA, t.alongB, t.inSpace};
-}
-
-TracePoint mapped(const SurfaceSymmetry& symmetry, int g, const TracePoint& p)
-{
-    const auto m = [&](const Vec3& v) { return applySymmetry(symmetry, g, v); };
-    return {m(p.position), applySymmetry(symmetry, g, p.a), applySymmetry(symmetry, g, p.b), m(p.ua), m(p.ub),
-            m(p.ta), m(p.tb), m(p.tail)};
-}
-
-TracePoint swapped(const TracePoint& p)
-{
-    return {p.position, p.b, p.a, p.ub, p.ua, p.tb, p.ta, p.tail};
-}
-
-TracePoint turnedBy(const TracePoint& p, double sign)
-{
-    return {p.position, p.a, p.b, p.ua, p.ub, p.ta * sign, p.tb * sign, p.tail * sign};
-}
-
-// p with its tangent along `towards` rather than against it.
-TracePoint orientedAlong(const TracePoint& p, const Vec3& towards)
-{
-    return dot(p.tail, towards) < 0 ? turnedBy(p, -1) : p;
-}
-
-// p with its origins named as `previous` names its own, by continuity.
-TracePoint alignedWith(const TracePoint& previous, const TracePoint& p)
-{
-    if (dot(previous.ua, p.ub) + dot(previous.ub, p.ua) > dot(previous.ua, p.ua) + dot(previous.ub, p.ub))
-        return swapped(p);
-    return p;
-}
 
 // How far the curve strays from the chord between p and q, estimated from
 // its tangents there (both along the way from p to q) as for a circular arc;
@@ -134,41 +88,20 @@ struct GapSplitter {
     const TracingSettings& settings;
     const std::vector<Waypoint>& way;
 
-    // Follows the curve from p until q is a step ahead, by steps along the
-    // tangent corrected by Newton's method, short where the curve turns: for
-    // the gaps a midpoint cannot find, such as a hairpin deeper than its
-    // ends are apart. False, with nothing appended, if it does not get there.
-    bool follow(const TracePoint& p, const TracePoint& q, std::vector<TracePoint>& out) const
+    // The points from p to q along the curve, followed step by step: for the
+    // gaps a midpoint cannot split, such as a hairpin deeper than its ends
+    // are apart. Nothing is appended if it does not get there.
+    void follow(const TracePoint& p, const TracePoint& q, std::vector<TracePoint>& out) const
     {
-        constexpr int mostSteps = 64;
         const std::size_t mark = out.size();
-        TracePoint at = p;
-        double step = 0.5 * std::fmin(settings.longestGap, distance(p.position, q.position));
-        // Turns sharper than that are taken at this scale.
-        const double fine = 2 * settings.deviation;
-        for (int k = 0; k < mostSteps; ++k) {
+        const FollowSteps steps{0.5 * std::fmin(settings.longestGap, distance(p.position, q.position)),
+                                settings.longestGap, 2 * settings.deviation, settings.sharpestTurn};
+        const bool arrived = followCurve(surface, p, steps, [&](const TracePoint& at, const double& step) {
             const Vec3 ahead = q.position - at.position;
-            if (length(ahead) <= 1.5 * step && dot(ahead, at.tail) > 0)
-                return true;
-            DoubleSolution s;
-            const bool solved = solveDoublePoint(surface, normalized(at.ua + at.ta * step),
-                                                 normalized(at.ub + at.tb * step), s);
-            TracePoint next = solved ? orientedAlong(alignedWith(at, fromSolution(s)), at.tail) : at;
-            const double bend = solved ? angleBetween(at.tail, next.tail) : 0;
-            if (!solved || (bend > settings.sharpestTurn && step > fine) ||
-                distance(next.position, at.position) > 2 * step) {
-                step *= 0.5;
-                if (step < 0.1 * fine)
-                    break;
-                continue;
-            }
-            out.push_back(next);
-            at = next;
-            if (bend < settings.sharpestTurn / 3)
-                step = std::fmin(1.5 * step, settings.longestGap);
-        }
-        out.resize(mark);
-        return false;
+            return length(ahead) <= 1.5 * step && dot(ahead, at.tail) > 0;
+        }, out);
+        if (!arrived)
+            out.resize(mark);
     }
 
     // The refined points between p and q, in order, guided by the waypoints

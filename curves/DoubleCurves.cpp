@@ -7,6 +7,7 @@
 #include "curves/CrossingGraph.h"
 #include "curves/CurveTracing.h"
 #include "curves/MeshSelfIntersection.h"
+#include "curves/PoleContact.h"
 
 DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
 {
@@ -29,5 +30,9 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     settings.longestGap = row;
     settings.deviation = 0.02 * row;
     out.curves = traceDoubleCurves(surface, mesh, graph, settings);
+    // The polar fans left out of the search reach about two rows from the
+    // poles' meeting point.
+    const FollowSteps steps{0.5 * settings.spacing, settings.longestGap, 2 * settings.deviation, settings.sharpestTurn};
+    joinThroughPole(surface, poleContact(surface), 4 * row, settings.deviation, steps, out.curves);
     return out;
 }

@@ -113,7 +113,8 @@ bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolutio
             out.a = ja;
             out.b = jb;
             out.residual = residual;
-            return residual <= doubleTolerance && angleBetween(ja.unit, jb.unit) >= minimumSeparation;
+            return residual <= doubleTolerance && angleBetween(ja.unit, jb.unit) >= minimumSeparation &&
+                   crossingSine(out) >= minimumCrossing;
         }
         // Columns of the 3 x 4 Jacobian of f(a) - f(b).
         const Vec3 columns[4] = {ja.alongEast, ja.alongNorth, jb.alongEast * -1, jb.alongNorth * -1};

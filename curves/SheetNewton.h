@@ -8,15 +8,20 @@
 // three origins with f(a) = f(b) = f(c): six equations in six unknowns.
 // Derivatives are the jets' exact ones.
 //
-// A solution is reported only if it meets doubleTolerance in world units and
-// its origins are apart by at least minimumSeparation (radians): two sheets,
-// not one. Pure; no allocation; any number of threads.
+// A solution is reported only if it meets doubleTolerance in world units, its
+// origins are apart by at least minimumSeparation (radians): two sheets, not
+// one, and the sheets cross rather than touch (the sine of their angle at
+// least minimumCrossing): where sheets touch or coincide, Newton's method
+// cannot tell a crossing from a near miss. Pure; no allocation; any number
+// of threads.
 #include "curves/SheetChart.h"
 
 // What every reported point satisfies, |f(a) - f(b)|, world units.
 constexpr double doubleTolerance = 1e-10;
 // Origins closer than this (radians, about 0.6 degrees) are one sheet.
 constexpr double minimumSeparation = 0.01;
+// Sheets at a smaller angle than this sine touch.
+constexpr double minimumCrossing = 1e-4;
 
 struct DoubleSolution {
     SheetJet a, b;
