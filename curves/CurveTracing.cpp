@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <tuple>
 
 #include "curves/CurveLift.h"
@@ -83,6 +84,19 @@ double hermiteMiddle(const TracePoint& p, const TracePoint& q, Vec3& a, Vec3& b)
     return chord;
 }
 
+// Marks a gap the curve is not known to cross in a straight line.
+TracePoint breakMark()
+{
+    TracePoint p{};
+    p.position.x = std::numeric_limits<double>::quiet_NaN();
+    return p;
+}
+
+bool isBreak(const TracePoint& p)
+{
+    return std::isnan(p.position.x);
+}
+
 struct GapSplitter {
     const ExactSurface& surface;
     const TracingSettings& settings;
@@ -90,22 +104,36 @@ struct GapSplitter {
 
     // The points from p to q along the curve, followed step by step: for the
     // gaps a midpoint cannot split, such as a hairpin deeper than its ends
-    // are apart. Nothing is appended if it does not get there.
-    void follow(const TracePoint& p, const TracePoint& q, std::vector<TracePoint>& out) const
+    // are apart. First the way p's tangent points, then the other way, each
+    // for twice the length of the mesh's polyline between (`meshLength`) and
+    // a longest gap; nothing is appended if neither gets there.
+    bool follow(const TracePoint& p, const TracePoint& q, double meshLength, std::vector<TracePoint>& out) const
     {
         const std::size_t mark = out.size();
-        const FollowSteps steps{0.5 * std::fmin(settings.longestGap, distance(p.position, q.position)),
-                                settings.longestGap, 2 * settings.deviation, settings.sharpestTurn};
-        const bool arrived = followCurve(surface, p, steps, [&](const TracePoint& at, const double& step) {
-            const Vec3 ahead = q.position - at.position;
-            return length(ahead) <= 1.5 * step && dot(ahead, at.tail) > 0;
-        }, out);
-        if (!arrived)
+        const double chord = distance(p.position, q.position);
+        const double farthest = 2 * meshLength + settings.longestGap;
+        const FollowSteps steps{0.5 * std::fmin(settings.longestGap, chord), settings.longestGap,
+                                0.5 * settings.deviation, settings.sharpestTurn};
+        for (const double way : {1.0, -1.0}) {
+            double travelled = 0;
+            Vec3 last = p.position;
+            const bool arrived = followCurve(surface, turnedBy(p, way), steps, [&](const TracePoint& at, const double& step) {
+                travelled += distance(last, at.position);
+                last = at.position;
+                const Vec3 ahead = q.position - at.position;
+                return (length(ahead) <= 1.5 * step && dot(ahead, at.tail) > 0) || travelled > farthest;
+            }, out);
+            if (arrived && distance(last, q.position) <= 1.5 * settings.longestGap && travelled <= farthest)
+                return true;
             out.resize(mark);
+        }
+        return false;
     }
 
     // The refined points between p and q, in order, guided by the waypoints
     // [begin, end) between them; the tangents of p and q run from p to q.
+    // Where a piece of the gap can be neither split nor followed, the curve is
+    // not known to run straight across it: a break (breakMark) is put there.
     void split(const TracePoint& p, const TracePoint& q, std::size_t begin, std::size_t end, int depth,
                std::vector<TracePoint>& out) const
     {
@@ -139,23 +167,31 @@ struct GapSplitter {
             middle = begin + (end - begin) / 2;
         }
         if (!found) {
-            follow(p, q, out);
+            if (!follow(p, q, pathLength(p.position, way, begin, end, q.position), out))
+                out.push_back(breakMark());
             return;
         }
         const TracePoint m = orientedAlong(alignedWith(p, fromSolution(s)), heading);
         const auto more = [&](const TracePoint& x, const TracePoint& y, std::size_t b, std::size_t e) {
             const double gap = distance(x.position, y.position);
-            if (depth + 1 >= deepestSplit || gap <= settings.deviation)
+            if (gap <= settings.deviation)
                 return false;
             return gap > settings.longestGap || strayFromChord(x, y) > settings.deviation ||
                    (b < e && pathLength(x.position, way, b, e, y.position) > detour * gap);
         };
+        // Halved so often that the halves still need more: followed instead.
+        const auto onward = [&](const TracePoint& x, const TracePoint& y, std::size_t b, std::size_t e) {
+            if (!more(x, y, b, e))
+                return;
+            if (depth + 1 < deepestSplit)
+                split(x, y, b, e, depth + 1, out);
+            else if (!follow(x, y, pathLength(x.position, way, b, e, y.position), out))
+                out.push_back(breakMark());
+        };
         const std::size_t after = begin < end ? std::min(middle + 1, end) : end;
-        if (more(p, m, begin, std::min(middle, end)))
-            split(p, m, begin, std::min(middle, end), depth + 1, out);
+        onward(p, m, begin, std::min(middle, end));
         out.push_back(m);
-        if (more(m, q, after, end))
-            split(m, q, after, end, depth + 1, out);
+        onward(m, q, after, end);
     }
 };
 
@@ -262,8 +298,8 @@ struct GapTask {
 };
 }
 
-std::vector<DoubleCurve> traceDoubleCurves(const ExactSurface& surface, const SearchMesh& mesh,
-                                           const CrossingGraph& graph, const TracingSettings& settings)
+std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const SearchMesh& mesh,
+                                              const CrossingGraph& graph, const TracingSettings& settings)
 {
     const SurfaceSymmetry& symmetry = mesh.symmetry;
     std::vector<NodeState> nodes(graph.nodes.size());
@@ -380,7 +416,7 @@ std::vector<DoubleCurve> traceDoubleCurves(const ExactSurface& surface, const Se
         GapSplitter{surface, settings, way}.split(p, q, 0, way.size(), 0, inner[t]);
     });
 
-    std::vector<DoubleCurve> curves;
+    std::vector<TracedPolyline> traced;
     for (std::size_t k = 0; k < polylines.size(); ++k) {
         const Polyline& line = polylines[k];
         const std::size_t count = line.visits.size();
@@ -388,8 +424,14 @@ std::vector<DoubleCurve> traceDoubleCurves(const ExactSurface& surface, const Se
             continue;
         const std::vector<LiftStep>& steps = line.lift.steps;
         std::vector<TracePoint> full;
+        // The lift's first pass along its path; the rest are its images under
+        // the polyline's stabilizer.
+        const std::size_t firstPass = graph.paths[k].nodes.size();
+        std::size_t fundamental = 0;
         for (std::size_t i = 0; i < count; ++i) {
             const Visit& v = line.visits[i];
+            if (fundamental == 0 && v.step >= firstPass)
+                fundamental = full.size() + 1;
             full.push_back(v.point);
             if (!line.splits[i])
                 continue;
@@ -403,19 +445,56 @@ std::vector<DoubleCurve> traceDoubleCurves(const ExactSurface& surface, const Se
             const int frame = reversed ? q.frame : p.frame;
             for (std::size_t j = 0; j < points.size(); ++j) {
                 const TracePoint& m = points[reversed ? points.size() - 1 - j : j];
-                full.push_back(alignedWith(full.back(), mapped(symmetry, frame, m)));
+                if (isBreak(m))
+                    full.push_back(m);
+                else
+                    full.push_back(alignedWith(full.back(), mapped(symmetry, frame, m)));
             }
         }
-        for (const int g : liftImages(symmetry, line.lift)) {
+        if (fundamental == 0)
+            fundamental = full.size();
+        const std::vector<int> images = liftImages(symmetry, line.lift);
+        const auto broken = std::find_if(full.begin(), full.end(), isBreak);
+        if (broken == full.end()) {
+            traced.push_back({std::move(full), line.closed, images, fundamental});
+            continue;
+        }
+        // Open pieces between the breaks; a loop's last piece runs on into
+        // its first.
+        std::vector<TracePoint> piece;
+        std::vector<TracePoint> head(full.begin(), broken);
+        for (auto p = broken + 1; p != full.end(); ++p) {
+            if (!isBreak(*p)) {
+                piece.push_back(*p);
+                continue;
+            }
+            if (piece.size() >= 2)
+                traced.push_back({std::move(piece), false, images, 0});
+            piece.clear();
+        }
+        if (line.closed)
+            piece.insert(piece.end(), head.begin(), head.end());
+        else if (head.size() >= 2)
+            traced.push_back({std::move(head), false, images, 0});
+        if (piece.size() >= 2)
+            traced.push_back({std::move(piece), false, images, 0});
+    }
+    return traced;
+}
+
+std::vector<DoubleCurve> placeImages(const SurfaceSymmetry& symmetry, const std::vector<TracedPolyline>& traced)
+{
+    std::vector<DoubleCurve> curves;
+    for (const TracedPolyline& line : traced)
+        for (const int g : line.images) {
             DoubleCurve curve;
             curve.closed = line.closed;
-            curve.points.reserve(full.size());
-            for (const TracePoint& p : full) {
+            curve.points.reserve(line.points.size());
+            for (const TracePoint& p : line.points) {
                 const TracePoint q = mapped(symmetry, g, p);
                 curve.points.push_back({{q.position.x, q.position.y, q.position.z}, q.a, q.b});
             }
             curves.push_back(std::move(curve));
         }
-    }
     return curves;
 }

@@ -14,6 +14,7 @@
 
 #include "curves/CrossingGraph.h"
 #include "curves/DoubleCurves.h"
+#include "curves/TracePoint.h"
 #include "viewer/ExactSurface.h"
 
 struct TracingSettings {
@@ -23,5 +24,20 @@ struct TracingSettings {
     double sharpestTurn = 0.3;  // radians
 };
 
-std::vector<DoubleCurve> traceDoubleCurves(const ExactSurface& surface, const SearchMesh& mesh,
-                                           const CrossingGraph& graph, const TracingSettings& settings);
+// One polyline an orbit, and the elements whose images of it are the orbit's
+// distinct polylines.
+struct TracedPolyline {
+    std::vector<TracePoint> points;
+    bool closed = false;  // the last point joins the first
+    std::vector<int> images;
+    // The chords from the first `fundamental` points on, with their images
+    // under the elements that map the polyline onto itself, make all its
+    // chords (0: all of them are needed).
+    std::size_t fundamental = 0;
+};
+
+std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const SearchMesh& mesh,
+                                              const CrossingGraph& graph, const TracingSettings& settings);
+
+// Every polyline of every orbit, in the order of the orbits and their images.
+std::vector<DoubleCurve> placeImages(const SurfaceSymmetry& symmetry, const std::vector<TracedPolyline>& traced);

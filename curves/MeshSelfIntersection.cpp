@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "curves/TriangleGrid.h"
-
 namespace {
 bool hasVertex(const SearchMesh& mesh, std::uint32_t t, std::uint32_t v)
 {
@@ -42,15 +40,29 @@ Crossing mapCrossing(const SearchMesh& mesh, int element, const Crossing& c)
     return out;
 }
 
-std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const PairFilter& filter)
+SearchIndex buildSearchIndex(const SearchMesh& mesh)
 {
-    const SnappedMesh snapped = snapMesh(mesh);
-    const std::vector<Box> boxes = triangleBoxes(mesh);
+    SearchIndex index;
+    index.snapped = snapMesh(mesh);
+    index.boxes = triangleBoxes(mesh);
+    index.domain = buildTriangleGrid(index.boxes, static_cast<std::uint32_t>(mesh.domainTriangles));
+    index.domainOrigins.resize(static_cast<std::size_t>(mesh.domainTriangles));
+    for (std::size_t t = 0; t < index.domainOrigins.size(); ++t)
+        for (int k = 0; k < 3; ++k)
+            index.domainOrigins[t][k] = mesh.originUnit(mesh.triangles[t][k]);
+    return index;
+}
+
+std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const SearchIndex& index,
+                                                const PairFilter& filter)
+{
+    const SnappedMesh& snapped = index.snapped;
+    const std::vector<Box>& boxes = index.boxes;
     const SurfaceSymmetry& symmetry = mesh.symmetry;
     const std::uint32_t domain = static_cast<std::uint32_t>(mesh.domainTriangles);
     // The grid lists the domain's triangles, the first of every pair asked
     // about; every triangle is a query.
-    const TriangleGrid grid = buildTriangleGrid(boxes, domain);
+    const TriangleGrid& grid = index.domain;
     const long queries = static_cast<long>(mesh.triangleCount());
 
     std::vector<MeshSegment> segments;

@@ -9,10 +9,12 @@
 // neighbours (sharing a vertex) are skipped, and pairs the filter names.
 // The result is sorted by its pairs and independent of the thread count; the
 // queries are spread over OpenMP threads.
+#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "curves/TriangleCrossing.h"
+#include "curves/TriangleGrid.h"
 
 struct MeshSegment {
     std::uint32_t triangles[2] = {0, 0};  // lower number first
@@ -28,7 +30,19 @@ struct PairFilter {
     bool skip(const SearchMesh& mesh, std::uint32_t a, std::uint32_t b) const;
 };
 
-std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const PairFilter& filter);
+// What the searches share: the snapped mesh, every triangle's box, the grid
+// of the fundamental domain's triangles, and the origins of their corners
+// (unit vectors).
+struct SearchIndex {
+    SnappedMesh snapped;
+    std::vector<Box> boxes;
+    TriangleGrid domain;
+    std::vector<std::array<Vec3, 3>> domainOrigins;
+};
+SearchIndex buildSearchIndex(const SearchMesh& mesh);
+
+std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const SearchIndex& index,
+                                                const PairFilter& filter);
 
 // A crossing carried by symmetry element g.
 Crossing mapCrossing(const SearchMesh& mesh, int element, const Crossing& c);

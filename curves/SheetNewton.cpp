@@ -154,9 +154,13 @@ bool solveTriplePoint(const ExactSurface& surface, Vec3 a, Vec3 b, Vec3 c, Tripl
             for (int k = 0; k < 3; ++k)
                 out.sheets[k] = j[k];
             out.residual = residual;
+            // Three sheets through a point, no two of them tangent and not
+            // all three through one line.
+            const auto normal = [](const SheetJet& s) { return normalized(cross(s.alongEast, s.alongNorth)); };
+            const double volume = std::fabs(dot(normal(j[0]), cross(normal(j[1]), normal(j[2]))));
             return residual <= doubleTolerance && angleBetween(j[0].unit, j[1].unit) >= minimumSeparation &&
                    angleBetween(j[1].unit, j[2].unit) >= minimumSeparation &&
-                   angleBetween(j[0].unit, j[2].unit) >= minimumSeparation;
+                   angleBetween(j[0].unit, j[2].unit) >= minimumSeparation && volume >= minimumCrossing;
         }
         // Rows: f(a) - f(b), then f(b) - f(c); columns: the moves of a, b, c.
         double m[6][6] = {};
