@@ -17,7 +17,7 @@ constexpr double detour = 1.15;
 
 // How far the curve strays from the chord between p and q, estimated from
 // its tangents there (both along the way from p to q) as for a circular arc;
-// half the chord if it leaves the chord's span.
+// without bound if it turns back (a hairpin can be as deep as it likes).
 double strayFromChord(const TracePoint& p, const TracePoint& q)
 {
     const Vec3 chord = q.position - p.position;
@@ -27,7 +27,7 @@ double strayFromChord(const TracePoint& p, const TracePoint& q)
     const Vec3 u = chord * (1 / c);
     const double cp = dot(p.tail, u), cq = dot(q.tail, u);
     if (cp <= 0 || cq <= 0)
-        return 0.5 * c;
+        return std::numeric_limits<double>::infinity();
     const double sp = length(cross(p.tail, u)), sq = length(cross(q.tail, u));
     return 0.25 * c * std::fmax(sp, sq);
 }

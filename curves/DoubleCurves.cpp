@@ -37,9 +37,9 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // The mesh's rows are pi / 2L apart on the unit sphere.
     const double row = std::numbers::pi / (2 * latitudinal);
     TracingSettings settings;
-    settings.spacing = row;
-    settings.longestGap = row;
-    settings.deviation = 0.075 * row;
+    settings.spacing = 1.5 * row;
+    settings.longestGap = 1.5 * row;
+    settings.deviation = 0.1 * row;
     const std::vector<TracedPolyline> traced = traceDoubleCurves(surface, mesh, graph, settings);
     out.curves = placeImages(symmetry, traced);
     // The polar fans left out of the search reach about two rows from the

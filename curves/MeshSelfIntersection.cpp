@@ -71,6 +71,7 @@ std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const Se
 #endif
     {
         std::vector<MeshSegment> mine;
+        std::vector<std::uint32_t> stamps(domain, 0);
 #if defined(_OPENMP)
 #pragma omp for schedule(dynamic, 64) nowait
 #endif
@@ -78,7 +79,7 @@ std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const Se
             const std::uint32_t b = static_cast<std::uint32_t>(k);
             const std::uint32_t tb = b % domain;
             const int gb = mesh.elementOf(b);
-            grid.forEachOverlapping(boxes, boxes[b], [&](std::uint32_t a) {
+            grid.forEachOverlapping(boxes, boxes[b], stamps, b + 1, [&](std::uint32_t a) {
                 // The orbit of the pair has this representative and the one
                 // with b brought into the domain; only the lesser is
                 // intersected.

@@ -95,39 +95,52 @@ SearchMesh buildSearchMesh(const ExactSurface& surface, const SurfaceSymmetry& s
             }
         }
     m.domainTriangles = static_cast<int>(domain.size());
-    m.triangles.resize(domain.size() * symmetry.order());
-    for (int g = 0; g < symmetry.order(); ++g)
-        for (std::size_t t = 0; t < domain.size(); ++t)
-            for (int k = 0; k < 3; ++k)
-                m.triangles[g * domain.size() + t][k] = m.mapVertex(g, domain[t][k]);
 
-    // The domain's vertices, edges included, evaluated exactly.
+    // The domain's vertices, edges included, and where each element of the
+    // group takes them.
     std::vector<std::uint32_t> sampled;
     for (int i = 0; i <= domainRows; ++i)
         for (int j = 0; j <= M; ++j)
             if (j == 0 || (i != 0 && i != last))  // a pole is one vertex
                 sampled.push_back(m.vertex(i, j));
-    const long count = static_cast<long>(sampled.size());
-    std::vector<Vec3> jitter(sampled.size());
+    const std::size_t count = sampled.size();
+    const int order = symmetry.order();
+    std::vector<std::uint32_t> image(count * order);
+    for (int g = 0; g < order; ++g)
+        for (std::size_t k = 0; k < count; ++k)
+            image[g * count + k] = m.mapVertex(g, sampled[k]);
+    std::vector<std::uint32_t> local(vertices, 0);
+    for (std::size_t k = 0; k < count; ++k)
+        local[sampled[k]] = static_cast<std::uint32_t>(k);
+
+    m.triangles.resize(domain.size() * order);
+    for (int g = 0; g < order; ++g)
+        for (std::size_t t = 0; t < domain.size(); ++t)
+            for (int k = 0; k < 3; ++k)
+                m.triangles[g * domain.size() + t][k] = image[g * count + local[domain[t][k]]];
+
+    // The domain's vertices evaluated exactly, each moved by the mean of
+    // g r(g^-1 v) over the group: a fixed scatter r made equivariant, so that
+    // g v is moved by g of v's offset, and a vertex a turn fixes (a pole)
+    // only along that turn's axis.
+    std::vector<Vec3> jitter(count);
+    const long evaluations = static_cast<long>(count);
 #if defined(_OPENMP)
-#pragma omp parallel for schedule(static) if (count >= 512)
+#pragma omp parallel for schedule(static) if (evaluations >= 512)
 #endif
-    for (long k = 0; k < count; ++k) {
+    for (long k = 0; k < evaluations; ++k) {
         const std::uint32_t v = sampled[k];
         const Jet4Vec p = exactPoint(surface, m.origin(v));
         m.positions[v] = {p.x.value, p.y.value, p.z.value};
-        // The mean of g r(g^-1 v) over the group: a fixed scatter r made
-        // equivariant, so that g v is moved by g of v's offset, and a
-        // vertex a turn fixes (a pole) only along that turn's axis.
         Vec3 sum;
-        for (int g = 0; g < symmetry.order(); ++g)
-            sum = sum + applySymmetry(symmetry, g, scatter(m.mapVertex(symmetry.inverse(g), v)));
-        jitter[k] = sum * (1.0 / symmetry.order());
+        for (int g = 0; g < order; ++g)
+            sum = sum + applySymmetry(symmetry, g, scatter(image[symmetry.inverse(g) * count + k]));
+        jitter[k] = sum * (1.0 / order);
     }
     double size = 0;
     for (const std::uint32_t v : sampled)
         size = std::max(size, length(m.positions[v]));
-    for (long k = 0; k < count; ++k)
+    for (std::size_t k = 0; k < count; ++k)
         m.positions[sampled[k]] = m.positions[sampled[k]] + jitter[k] * (searchJitter * size);
 
     // Every other vertex is a turned copy of one of them; a vertex on the
@@ -135,12 +148,12 @@ SearchMesh buildSearchMesh(const ExactSurface& surface, const SurfaceSymmetry& s
     std::vector<char> known(vertices, 0);
     for (const std::uint32_t v : sampled)
         known[v] = 1;
-    for (int g = 1; g < symmetry.order(); ++g)
-        for (const std::uint32_t v : sampled) {
-            const std::uint32_t w = m.mapVertex(g, v);
+    for (int g = 1; g < order; ++g)
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::uint32_t w = image[g * count + k];
             if (!known[w]) {
                 known[w] = 1;
-                m.positions[w] = applySymmetry(symmetry, g, m.positions[v]);
+                m.positions[w] = applySymmetry(symmetry, g, m.positions[sampled[k]]);
             }
         }
     return m;

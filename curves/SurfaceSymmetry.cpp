@@ -16,17 +16,6 @@ SurfaceSymmetry surfaceSymmetry(EversionMethod method, int around)
     return s;
 }
 
-Vec3 applySymmetry(const SurfaceSymmetry& s, int element, Vec3 p)
-{
-    if (s.flipOf(element))
-        p = {-p.x, p.y, -p.z};
-    const int k = s.turnOf(element);
-    if (k == 0)
-        return p;
-    const double c = s.cosines[k], n = s.sines[k];
-    return {p.x * c - p.y * n, p.x * n + p.y * c, p.z};
-}
-
 Origin applySymmetry(const SurfaceSymmetry& s, int element, const Origin& origin)
 {
     Origin o = origin;

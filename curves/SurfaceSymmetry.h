@@ -45,6 +45,15 @@ SurfaceSymmetry surfaceSymmetry(EversionMethod method, int around);
 SurfaceSymmetry trivialSymmetry();
 
 // g applied to a point or direction, in double.
-Vec3 applySymmetry(const SurfaceSymmetry& symmetry, int element, Vec3 p);
+inline Vec3 applySymmetry(const SurfaceSymmetry& s, int element, Vec3 p)
+{
+    if (s.flipOf(element))
+        p = {-p.x, p.y, -p.z};
+    const int k = s.turnOf(element);
+    if (k == 0)
+        return p;
+    const double c = s.cosines[k], n = s.sines[k];
+    return {p.x * c - p.y * n, p.x * n + p.y * c, p.z};
+}
 // g applied to an origin, in degrees (Origin.h).
 Origin applySymmetry(const SurfaceSymmetry& symmetry, int element, const Origin& origin);

@@ -4,9 +4,11 @@
 #include <cmath>
 
 namespace {
-// Coordinates within 2^30 lattice steps: differences fit in 32 bits, a cross
-// product of two in 64, a determinant in 97, all exact in 128.
-constexpr int latticeBits = 30;
+// Coordinates within 2^26 lattice steps: differences fit in 28 bits, a cross
+// product of two in 57 (exact in 64), a determinant in 86 (exact in 128).
+constexpr int latticeBits = 26;
+// Rounding of n . d in double stays far below this share of sum |n_i d_i|.
+constexpr double filterMargin = 0x1p-48;
 
 struct Offset {
     std::int64_t x, y, z;
@@ -17,22 +19,21 @@ Offset minus(const LatticePoint& a, const LatticePoint& b)
     return {a.x - b.x, a.y - b.y, a.z - b.z};
 }
 
-std::array<WideInt, 3> crossWide(const Offset& a, const Offset& b)
+std::array<std::int64_t, 3> crossExact(const Offset& a, const Offset& b)
 {
-    return {WideInt(a.y) * b.z - WideInt(a.z) * b.y, WideInt(a.z) * b.x - WideInt(a.x) * b.z,
-            WideInt(a.x) * b.y - WideInt(a.y) * b.x};
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-WideInt dotWide(const std::array<WideInt, 3>& n, const Offset& d)
+WideInt dotWide(const std::array<std::int64_t, 3>& n, const Offset& d)
 {
-    return n[0] * d.x + n[1] * d.y + n[2] * d.z;
+    return WideInt(n[0]) * d.x + WideInt(n[1]) * d.y + WideInt(n[2]) * d.z;
 }
 
 // det[q - p, a - p, b - p]: positive when a, b turn counter-clockwise seen
 // from q looking back along the line to p.
 WideInt orient(const LatticePoint& p, const LatticePoint& q, const LatticePoint& a, const LatticePoint& b)
 {
-    return dotWide(crossWide(minus(a, p), minus(b, p)), minus(q, p));
+    return dotWide(crossExact(minus(a, p), minus(b, p)), minus(q, p));
 }
 
 bool positive(WideInt w)
@@ -44,11 +45,12 @@ bool positive(WideInt w)
 // change it, exactly otherwise.
 bool above(const SnappedMesh& s, std::uint32_t t, const LatticePoint& a, const LatticePoint& p)
 {
-    const PlaneFilter& f = s.planes[t];
+    const std::array<double, 3>& n = s.planes[t];
     const double d[3] = {static_cast<double>(p.x - a.x), static_cast<double>(p.y - a.y),
                          static_cast<double>(p.z - a.z)};
-    const double value = f.normal[0] * d[0] + f.normal[1] * d[1] + f.normal[2] * d[2];
-    const double bound = f.bound[0] * std::fabs(d[0]) + f.bound[1] * std::fabs(d[1]) + f.bound[2] * std::fabs(d[2]);
+    const double value = n[0] * d[0] + n[1] * d[1] + n[2] * d[2];
+    const double bound =
+        filterMargin * (std::fabs(n[0] * d[0]) + std::fabs(n[1] * d[1]) + std::fabs(n[2] * d[2]));
     if (value > bound)
         return true;
     if (value < -bound)
@@ -102,28 +104,19 @@ SnappedMesh snapMesh(const SearchMesh& mesh)
     std::frexp(extent > 0 ? extent : 1, &exponent);
     const double scale = std::ldexp(1.0, latticeBits - exponent);
     s.points.reserve(mesh.positions.size());
+    // Rounded half away from zero, without a library call.
+    const auto snap = [scale](double x) {
+        const double y = x * scale;
+        return static_cast<std::int64_t>(y + (y >= 0 ? 0.5 : -0.5));
+    };
     for (const Vec3& p : mesh.positions)
-        s.points.push_back({std::llround(p.x * scale), std::llround(p.y * scale), std::llround(p.z * scale)});
+        s.points.push_back({snap(p.x), snap(p.y), snap(p.z)});
     s.normals.reserve(mesh.triangles.size());
     s.planes.reserve(mesh.triangles.size());
     for (const auto& t : mesh.triangles) {
-        const Offset u = minus(s.points[t[1]], s.points[t[0]]), w = minus(s.points[t[2]], s.points[t[0]]);
-        s.normals.push_back(crossWide(u, w));
-        PlaneFilter f;
-        for (int i = 0; i < 3; ++i)
-            f.normal[i] = static_cast<double>(s.normals.back()[i]);
-        // Each product of two 32-bit differences and the difference of two
-        // products round once each, the dot product three more times: far
-        // below 2^-50 of the sum of magnitudes.
-        const double margin = 0x1p-48;
-        const double ux = std::fabs(static_cast<double>(u.x)), uy = std::fabs(static_cast<double>(u.y)),
-                     uz = std::fabs(static_cast<double>(u.z));
-        const double wx = std::fabs(static_cast<double>(w.x)), wy = std::fabs(static_cast<double>(w.y)),
-                     wz = std::fabs(static_cast<double>(w.z));
-        f.bound[0] = (uy * wz + uz * wy) * margin;
-        f.bound[1] = (uz * wx + ux * wz) * margin;
-        f.bound[2] = (ux * wy + uy * wx) * margin;
-        s.planes.push_back(f);
+        const auto n = crossExact(minus(s.points[t[1]], s.points[t[0]]), minus(s.points[t[2]], s.points[t[0]]));
+        s.normals.push_back(n);
+        s.planes.push_back({static_cast<double>(n[0]), static_cast<double>(n[1]), static_cast<double>(n[2])});
     }
     return s;
 }

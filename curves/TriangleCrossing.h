@@ -2,8 +2,9 @@
 // Where two triangles of the search mesh pass through each other, decided
 // exactly.
 //
-// Vertices are snapped to a lattice of about 2^-30 of the mesh's extent and
-// every sign is taken in exact integer arithmetic, so the decision whether an
+// Vertices are snapped to a lattice of about 2^-26 of the mesh's extent and
+// every sign is taken in exact integer arithmetic (after a filter in double
+// precision that passes only signs rounding cannot change), so the decision whether an
 // edge passes through a triangle is the same whichever pair of triangles asks
 // for it. Two triangles then meet in 0 or 2 crossings (an edge of one through
 // the other), except in exactly degenerate positions, where a zero counts as
@@ -23,17 +24,10 @@ struct LatticePoint {
     std::int64_t x, y, z;
 };
 
-// Per triangle, for the quick side test: the plane through its first vertex
-// in double precision, with a bound on the rounding of n . (p - a).
-struct PlaneFilter {
-    double normal[3];  // (b - a) x (c - a), rounded
-    double bound[3];   // |(b - a)_y (c - a)_z| + |(b - a)_z (c - a)_y| and so on, times a margin
-};
-
 struct SnappedMesh {
-    std::vector<LatticePoint> points;               // per vertex
-    std::vector<std::array<WideInt, 3>> normals;    // per triangle, (b - a) x (c - a)
-    std::vector<PlaneFilter> planes;                // per triangle
+    std::vector<LatticePoint> points;                  // per vertex
+    std::vector<std::array<std::int64_t, 3>> normals;  // per triangle, (b - a) x (c - a), exact
+    std::vector<std::array<double, 3>> planes;         // the same, rounded, for the filter
 };
 
 SnappedMesh snapMesh(const SearchMesh& mesh);

@@ -5,9 +5,9 @@
 //
 // Each listed triangle sits in every cell its box touches, cells in
 // x-fastest order and triangles in increasing number within a cell, so every
-// query visits its answers in an order fixed by the mesh alone, and each once:
-// from the cell that holds the low corner of the two boxes' overlap. Built on
-// one thread; read by any number.
+// query visits its answers in an order fixed by the mesh alone; each once,
+// by a stamp the caller keeps per thread. Built on one thread; read by any
+// number.
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -63,8 +63,11 @@ struct TriangleGrid {
     }
 
     // Calls visit(a) once for every listed triangle a whose box overlaps `box`.
+    // `stamps` has an entry per listed triangle, and `query` differs from
+    // every value it holds (a number for each query, from 1).
     template <class Visit>
-    void forEachOverlapping(const std::vector<Box>& boxes, const Box& box, Visit&& visit) const
+    void forEachOverlapping(const std::vector<Box>& boxes, const Box& box, std::vector<std::uint32_t>& stamps,
+                            std::uint32_t query, Visit&& visit) const
     {
         if (!overlap(box, bounds))
             return;
@@ -77,15 +80,10 @@ struct TriangleGrid {
                     const std::size_t c = cellIndex(x, y, z);
                     for (std::uint32_t k = start[c]; k < start[c + 1]; ++k) {
                         const std::uint32_t a = items[k];
-                        const Box& other = boxes[a];
-                        if (!overlap(box, other))
+                        if (stamps[a] == query || !overlap(box, boxes[a]))
                             continue;
-                        const Vec3 corner{larger(box.low.x, other.low.x), larger(box.low.y, other.low.y),
-                                          larger(box.low.z, other.low.z)};
-                        int home[3];
-                        cellOf(corner, home);
-                        if (home[0] == x && home[1] == y && home[2] == z)
-                            visit(a);
+                        stamps[a] = query;
+                        visit(a);
                     }
                 }
     }

@@ -79,37 +79,39 @@ std::vector<TriplePoint> findTriplePoints(const ExactSurface& surface, const Sea
     // A triangle is of sheet a or b, not a third, if its origins are within
     // two rows of theirs.
     const double sameSheet = std::cos(2 * std::numbers::pi / (2 * mesh.hemisphereRows));
-    // Every triangle, for the chords to be tested against.
-    const TriangleGrid grid = buildTriangleGrid(index.boxes, mesh.triangleCount());
     std::vector<Candidate> candidates;
+    std::vector<std::uint32_t> stamps(static_cast<std::size_t>(mesh.domainTriangles), 0);
+    std::uint32_t query = 0;
     for (const TracedPolyline& curve : curves) {
         const std::size_t n = curve.points.size();
         const std::size_t chords = curve.fundamental > 0 ? curve.fundamental : n;
         for (std::size_t i = 0; i < chords && (i + 1 < n || (curve.closed && i < n)); ++i) {
             const TracePoint& p = curve.points[i];
             const TracePoint q = alignedWith(p, curve.points[(i + 1) % n]);
-            const Box box{{std::fmin(p.position.x, q.position.x), std::fmin(p.position.y, q.position.y),
-                           std::fmin(p.position.z, q.position.z)},
-                          {std::fmax(p.position.x, q.position.x), std::fmax(p.position.y, q.position.y),
-                           std::fmax(p.position.z, q.position.z)}};
-            grid.forEachOverlapping(index.boxes, box, [&](std::uint32_t t) {
-                double along, w[3];
-                if (!throughTriangle(mesh, t, p.position, q.position, along, w))
-                    return;
-                // The triangle's corners' origins: the domain's, turned.
-                const int g = mesh.elementOf(t);
-                const auto& corners = index.domainOrigins[t % mesh.domainTriangles];
-                const Vec3 c = applySymmetry(symmetry, g, normalized(corners[0] * w[0] + corners[1] * w[1] + corners[2] * w[2]));
-                const Vec3 corner = applySymmetry(symmetry, g, corners[0]);
-                if (dot(corner, p.ua) > sameSheet || dot(corner, p.ub) > sameSheet)
-                    return;
-                Candidate k;
-                k.origins[0] = normalized(p.ua + (q.ua - p.ua) * along);
-                k.origins[1] = normalized(p.ub + (q.ub - p.ub) * along);
-                k.origins[2] = c;
-                k.key = orbitKey(mesh, k.origins);
-                candidates.push_back(k);
-            });
+            // Every image of the domain: the chord brought back by g^-1
+            // meets the domain's triangle c0 where it meets g c0.
+            for (int g = 0; g < symmetry.order(); ++g) {
+                const int back = symmetry.inverse(g);
+                const Vec3 p0 = applySymmetry(symmetry, back, p.position), q0 = applySymmetry(symmetry, back, q.position);
+                const Box box{{std::fmin(p0.x, q0.x), std::fmin(p0.y, q0.y), std::fmin(p0.z, q0.z)},
+                              {std::fmax(p0.x, q0.x), std::fmax(p0.y, q0.y), std::fmax(p0.z, q0.z)}};
+                index.domain.forEachOverlapping(index.boxes, box, stamps, ++query, [&](std::uint32_t c0) {
+                    double along, w[3];
+                    if (!throughTriangle(mesh, c0, p0, q0, along, w))
+                        return;
+                    const auto& corners = index.domainOrigins[c0];
+                    const Vec3 a0 = applySymmetry(symmetry, back, p.ua), b0 = applySymmetry(symmetry, back, p.ub);
+                    if (dot(corners[0], a0) > sameSheet || dot(corners[0], b0) > sameSheet)
+                        return;
+                    const Vec3 c = normalized(corners[0] * w[0] + corners[1] * w[1] + corners[2] * w[2]);
+                    Candidate k;
+                    k.origins[0] = normalized(p.ua + (q.ua - p.ua) * along);
+                    k.origins[1] = normalized(p.ub + (q.ub - p.ub) * along);
+                    k.origins[2] = applySymmetry(symmetry, g, c);
+                    k.key = orbitKey(mesh, k.origins);
+                    candidates.push_back(k);
+                });
+            }
         }
     }
     // One candidate an orbit: the first found, in the order of the segments.
