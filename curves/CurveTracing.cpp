@@ -32,6 +32,21 @@ double strayFromChord(const TracePoint& p, const TracePoint& q)
     return 0.25 * c * std::fmax(sp, sq);
 }
 
+// Whether the gap from x to y (tangents along the way) needs points between:
+// it is long, or the curve strays from its chord or turns back there, or the
+// mesh's polyline between is much longer than the chord. A turn back is
+// split down to a quarter of the deviation: the hairpin beyond may be deep.
+bool needsSplit(const TracePoint& x, const TracePoint& y, double meshLength, const TracingSettings& settings)
+{
+    const double gap = distance(x.position, y.position);
+    if (gap > settings.longestGap)
+        return true;
+    const double stray = strayFromChord(x, y);
+    if (std::isinf(stray))
+        return gap > 0.25 * settings.deviation;
+    return gap > settings.deviation && (stray > settings.deviation || meshLength > detour * gap);
+}
+
 // Runs body(i) for i in [0, count) on every thread, each index once.
 template <class Body>
 void parallelFor(long count, Body&& body)
@@ -173,11 +188,7 @@ struct GapSplitter {
         }
         const TracePoint m = orientedAlong(alignedWith(p, fromSolution(s)), heading);
         const auto more = [&](const TracePoint& x, const TracePoint& y, std::size_t b, std::size_t e) {
-            const double gap = distance(x.position, y.position);
-            if (gap <= settings.deviation)
-                return false;
-            return gap > settings.longestGap || strayFromChord(x, y) > settings.deviation ||
-                   (b < e && pathLength(x.position, way, b, e, y.position) > detour * gap);
+            return needsSplit(x, y, b < e ? pathLength(x.position, way, b, e, y.position) : 0, settings);
         };
         // Halved so often that the halves still need more: followed instead.
         const auto onward = [&](const TracePoint& x, const TracePoint& y, std::size_t b, std::size_t e) {
@@ -259,6 +270,71 @@ std::vector<std::uint32_t> replaceFailures(const CrossingGraph& graph, std::vect
             }
         }
     return again;
+}
+
+// Drops the excursions where a polyline runs back over itself: where the mesh
+// near a hairpin's tip is too coarse to order the crossings, the chain can
+// visit them in an order that goes up one arm, down, up again and down the
+// other. An excursion starts and ends within `near` of each other, turns
+// back in between, and every point of it lies within `near` of the rest of
+// the polyline, so dropping it loses nothing. Each turn back drops the
+// widest such excursions round it, all judged on the polyline as it is (in
+// a loop, round its end too), so the result has the polyline's symmetry.
+// Returns whether each point is kept.
+std::vector<char> withoutExcursions(const std::vector<TracePoint>& line, bool closed, double near)
+{
+    constexpr long widest = 32;
+    const long n = static_cast<long>(line.size());
+    std::vector<char> kept(line.size(), 1);
+    if (n < 4)
+        return kept;
+    // Index i of the polyline, wrapped in a loop; -1 past an open end.
+    const auto index = [&](long i) -> long {
+        if (closed)
+            return ((i % n) + n) % n;
+        return i < 0 || i >= n ? -1 : i;
+    };
+    const auto at = [&](long i) { return line[static_cast<std::size_t>(index(i))].position; };
+    const long span = std::min(widest, n / 2);
+    for (long k = 0; k < n; ++k) {
+        if (index(k - 1) < 0 || index(k + 1) < 0)
+            continue;
+        const Vec3 u = at(k) - at(k - 1), v = at(k + 1) - at(k);
+        if (!(dot(u, v) < -0.5 * length(u) * length(v)))
+            continue;
+        // All the widest windows, so that the choice does not depend on
+        // which way the polyline runs.
+        bool done = false;
+        for (long width = span; width >= 2 && !done; --width)
+            for (long i = k - width + 1; i < k; ++i) {
+                const long j = i + width;
+                if (index(i) < 0 || index(j) < 0 || distance(at(i), at(j)) > near)
+                    continue;
+                bool covered = true;
+                for (long m = i + 1; m < j && covered; ++m) {
+                    double best = 1e300;
+                    // The chords outside the window, and the one across it.
+                    for (long c = i - span; c <= j + span - 1; ++c) {
+                        if (c > i && c < j)
+                            continue;
+                        const long d = c == i ? j : c + 1;
+                        if (index(c) < 0 || index(d) < 0)
+                            continue;
+                        const Vec3 a = at(c), e = at(d) - a;
+                        const double l = dot(e, e);
+                        const double s = l > 0 ? std::fmin(1.0, std::fmax(0.0, dot(at(m) - a, e) / l)) : 0;
+                        best = std::fmin(best, distance(at(m), a + e * s));
+                    }
+                    covered = best <= near;
+                }
+                if (covered) {
+                    for (long m = i + 1; m < j; ++m)
+                        kept[static_cast<std::size_t>(index(m))] = 0;
+                    done = true;
+                }
+            }
+    }
+    return kept;
 }
 
 // One refined crossing of a lifted polyline, and where in the lift it is.
@@ -366,10 +442,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
                 from = e;
             }
             meshLength += distance(from, at(i + 1));
-            const double gap = distance(at(i), at(i + 1));
-            if (gap > settings.longestGap ||
-                (gap > settings.deviation &&
-                 (strayFromChord(leaving(i), arriving(i)) > settings.deviation || meshLength > detour * gap))) {
+            if (needsSplit(leaving(i), arriving(i), meshLength, settings)) {
                 GapTask task;
                 bool reversed;
                 task.key = gapKey(symmetry, k, steps[first], steps[last], reversed);
@@ -453,6 +526,19 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
         }
         if (fundamental == 0)
             fundamental = full.size();
+        // Excursions are looked for between breaks only.
+        if (std::find_if(full.begin(), full.end(), isBreak) == full.end()) {
+            const std::vector<char> kept = withoutExcursions(full, line.closed, settings.deviation);
+            std::vector<TracePoint> clean;
+            std::size_t keptBefore = 0;
+            for (std::size_t i = 0; i < full.size(); ++i)
+                if (kept[i]) {
+                    clean.push_back(full[i]);
+                    keptBefore += i < fundamental;
+                }
+            full = std::move(clean);
+            fundamental = keptBefore;
+        }
         const std::vector<int> images = liftImages(symmetry, line.lift);
         const auto broken = std::find_if(full.begin(), full.end(), isBreak);
         if (broken == full.end()) {

@@ -166,10 +166,11 @@ TEST(DoubleCurves, EveryPointIsWhereTwoSheetsOfTheExactSurfaceMeet)
 // on the exact surface lies near a found curve, and the lengths agree.
 TEST(DoubleCurves, NothingIsMissingAgainstAFinerMeshSearchedWithoutSymmetry)
 {
-    // Found curves are refined to within 0.075 of a row of the chords at 12
-    // patches (about 0.01); the fine mesh's crossings lie within 1e-3 of the
-    // surface's.
-    constexpr double near = 0.02;
+    // Found curves keep within a tenth of a row of their chords at 12 patches
+    // (0.013), except where two branches of the double set cross and a
+    // chain turns from one to the other, cutting the corner by up to twice
+    // that; the fine mesh's crossings lie within 1e-3 of the surface's.
+    constexpr double near = 0.026;
     constexpr double lengthShare = 0.03;
     const Case cases[] = {{EversionMethod::Corrugations, 8, 0.3},
                           {EversionMethod::Corrugations, 8, 0.5},
