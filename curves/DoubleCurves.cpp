@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "curves/CrossingGraph.h"
+#include "curves/CurveJoins.h"
 #include "curves/CurveTracing.h"
 #include "curves/MeshSelfIntersection.h"
 #include "curves/PoleContact.h"
@@ -46,6 +47,7 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // poles' meeting point.
     const FollowSteps steps{0.5 * settings.spacing, settings.longestGap, 2 * settings.deviation, settings.sharpestTurn};
     joinThroughPole(surface, poleContact(surface), 4 * row, settings.deviation, steps, out.curves);
+    bridgeBreaks(surface, 3 * row, steps, out.curves);
     out.triplePoints = findTriplePoints(surface, mesh, index, traced);
     return out;
 }

@@ -1,5 +1,7 @@
 #include "curves/PoleContact.h"
 
+#include "curves/CurveJoins.h"
+
 #include <algorithm>
 #include <cmath>
 #include <tuple>
@@ -9,38 +11,15 @@ namespace {
 constexpr double opposed = -0.9;
 
 struct End {
-    std::size_t curve;
-    bool back;                        // the curve's last point, else its first
-    std::vector<TracePoint> followed; // from the end towards the point
+    std::size_t slot;                  // 2 curve + 1 for its last point
+    std::vector<TracePoint> followed;  // from the end towards the point
     bool reaches = false;
     Vec3 from;  // the direction it arrives from, unit, horizontal
 };
 
-CurvePoint curvePoint(const TracePoint& p)
-{
-    return {{p.position.x, p.position.y, p.position.z}, p.a, p.b};
-}
-
 Vec3 positionOf(const CurvePoint& p)
 {
     return {p.position[0], p.position[1], p.position[2]};
-}
-
-// p with its origins named as `previous` names its own, by continuity.
-CurvePoint alignedWith(const CurvePoint& previous, CurvePoint p)
-{
-    const Vec3 pa = unitOfOrigin(previous.a), pb = unitOfOrigin(previous.b);
-    const Vec3 a = unitOfOrigin(p.a), b = unitOfOrigin(p.b);
-    if (dot(pa, b) + dot(pb, a) > dot(pa, a) + dot(pb, b))
-        std::swap(p.a, p.b);
-    return p;
-}
-
-void append(std::vector<CurvePoint>& line, CurvePoint p)
-{
-    if (!line.empty())
-        p = alignedWith(line.back(), p);
-    line.push_back(p);
 }
 }
 
@@ -69,7 +48,7 @@ void joinThroughPole(const ExactSurface& surface, const PoleContact& contact, do
             const CurvePoint& p = back ? curve.points.back() : curve.points.front();
             if (distance(positionOf(p), contact.point) < reach && p.a.latitude * p.b.latitude < 0 &&
                 std::fabs(p.a.latitude) > 45 && std::fabs(p.b.latitude) > 45)
-                ends.push_back({c, back, {}, false, {}});
+                ends.push_back({2 * c + back, {}, false, {}});
         }
     }
 
@@ -78,13 +57,9 @@ void joinThroughPole(const ExactSurface& surface, const PoleContact& contact, do
 #endif
     for (std::size_t e = 0; e < ends.size(); ++e) {
         End& end = ends[e];
-        const std::vector<CurvePoint>& points = curves[end.curve].points;
-        const CurvePoint& last = end.back ? points.back() : points.front();
-        const CurvePoint& before = end.back ? points[points.size() - 2] : points[1];
-        DoubleSolution s;
-        if (!solveDoublePoint(surface, unitOfOrigin(last.a), unitOfOrigin(last.b), s))
+        TracePoint start;
+        if (!endPoint(surface, curves[end.slot / 2], end.slot % 2 == 1, start))
             continue;
-        const TracePoint start = orientedAlong(fromSolution(s), positionOf(last) - positionOf(before));
         // On until near the point, or out of reach again; each step at most
         // half the way left, so as not to step past the point.
         followCurve(surface, start, steps, [&](const TracePoint& at, double& step) {
@@ -105,83 +80,25 @@ void joinThroughPole(const ExactSurface& surface, const PoleContact& contact, do
             if (ends[i].reaches && ends[j].reaches && dot(ends[i].from, ends[j].from) < opposed)
                 pairs.emplace_back(dot(ends[i].from, ends[j].from), i, j);
     std::sort(pairs.begin(), pairs.end());
-    std::vector<long> partner(ends.size(), -1);
-    for (const auto& [score, i, j] : pairs)
-        if (partner[i] < 0 && partner[j] < 0) {
-            partner[i] = static_cast<long>(j);
-            partner[j] = static_cast<long>(i);
-        }
 
-    // Curves joined end to end through the point: each curve end is a slot
-    // (2 curve + 1 for its last point), and a slot's partner is the slot it
-    // joins through the point.
+    // Every end that reaches the point runs on to it, where a = one pole and
+    // b = the other meet exactly; paired ends join there.
     const CurvePoint pole{{contact.point.x, contact.point.y, contact.point.z}, {90, 0}, {-90, 0}};
-    std::vector<long> endOfSlot(2 * curves.size(), -1), partnerSlot(2 * curves.size(), -1);
-    for (std::size_t e = 0; e < ends.size(); ++e)
-        if (ends[e].reaches)
-            endOfSlot[2 * ends[e].curve + ends[e].back] = static_cast<long>(e);
-    for (std::size_t e = 0; e < ends.size(); ++e)
-        if (partner[e] >= 0) {
-            const End& other = ends[static_cast<std::size_t>(partner[e])];
-            partnerSlot[2 * ends[e].curve + ends[e].back] = static_cast<long>(2 * other.curve + other.back);
+    std::vector<std::vector<CurvePoint>> tails(2 * curves.size());
+    std::vector<long> partner(2 * curves.size(), -1);
+    bool any = false;
+    for (const End& end : ends)
+        if (end.reaches) {
+            for (const TracePoint& p : end.followed)
+                tails[end.slot].push_back(curvePoint(p));
+            tails[end.slot].push_back(pole);
+            any = true;
         }
-    const auto followed = [&](std::size_t slot) -> const std::vector<TracePoint>& {
-        return ends[static_cast<std::size_t>(endOfSlot[slot])].followed;
-    };
-
-    std::vector<DoubleCurve> joined;
-    std::vector<char> used(curves.size(), 0);
-    for (std::size_t c = 0; c < curves.size(); ++c) {
-        if (used[c])
-            continue;
-        // Back to where the chain of joins begins, or once round it.
-        std::size_t entry = 2 * c;
-        while (partnerSlot[entry] >= 0) {
-            const std::size_t previous = static_cast<std::size_t>(partnerSlot[entry]) ^ 1;
-            if (previous / 2 == c)
-                break;
-            entry = previous;
+    for (const auto& [score, i, j] : pairs)
+        if (partner[ends[i].slot] < 0 && partner[ends[j].slot] < 0) {
+            partner[ends[i].slot] = static_cast<long>(ends[j].slot);
+            partner[ends[j].slot] = static_cast<long>(ends[i].slot);
         }
-        DoubleCurve out;
-        std::vector<CurvePoint>& line = out.points;
-        const std::size_t first = entry / 2;
-        if (partnerSlot[entry] < 0 && endOfSlot[entry] >= 0) {
-            // Starts at the point, alone.
-            append(line, pole);
-            const std::vector<TracePoint>& way = followed(entry);
-            for (auto p = way.rbegin(); p != way.rend(); ++p)
-                append(line, curvePoint(*p));
-        }
-        for (;;) {
-            const std::size_t curve = entry / 2, exit = entry ^ 1;
-            used[curve] = 1;
-            const std::vector<CurvePoint>& points = curves[curve].points;
-            if (entry % 2 == 0)
-                for (const CurvePoint& p : points)
-                    append(line, p);
-            else
-                for (auto p = points.rbegin(); p != points.rend(); ++p)
-                    append(line, *p);
-            if (endOfSlot[exit] < 0)
-                break;
-            for (const TracePoint& p : followed(exit))
-                append(line, curvePoint(p));
-            append(line, pole);
-            if (partnerSlot[exit] < 0)
-                break;
-            entry = static_cast<std::size_t>(partnerSlot[exit]);
-            const std::vector<TracePoint>& way = followed(entry);
-            for (auto p = way.rbegin(); p != way.rend(); ++p)
-                append(line, curvePoint(*p));
-            if (entry / 2 == first && entry == 2 * first + (entry % 2) && used[entry / 2]) {
-                // Round to the first curve again: a loop through the point.
-                out.closed = true;
-                break;
-            }
-        }
-        if (!out.closed && line.size() == curves[c].points.size())
-            out.closed = curves[c].closed;
-        joined.push_back(std::move(out));
-    }
-    curves = std::move(joined);
+    if (any)
+        curves = joinEnds(curves, tails, partner);
 }

@@ -1,0 +1,29 @@
+#pragma once
+// Open curves joined end to end.
+//
+// An end of curve c is slot 2 c (its first point) or 2 c + 1 (its last).
+// joinEnds extends ends by the given tails (points leading away from the
+// end) and links paired slots: the tail of one end, then the tail of the
+// other backwards. A chain of joins that comes back to its first curve is a
+// loop. Origins a and b are named by continuity along the joined curve.
+//
+// bridgeBreaks closes the gaps a curve was broken at (CurveTracing.h) and the
+// ends a chain of the mesh lost: each open end is followed along the curve
+// towards the nearest other open end within `reach`, and joined to it if
+// the following gets there.
+//
+// Deterministic; bridgeBreaks runs on the caller's thread.
+#include <vector>
+
+#include "curves/DoubleCurves.h"
+#include "curves/TracePoint.h"
+
+std::vector<DoubleCurve> joinEnds(const std::vector<DoubleCurve>& curves,
+                                  const std::vector<std::vector<CurvePoint>>& tails, const std::vector<long>& partner);
+
+void bridgeBreaks(const ExactSurface& surface, double reach, const FollowSteps& steps, std::vector<DoubleCurve>& curves);
+
+CurvePoint curvePoint(const TracePoint& p);
+// The end's point as a TracePoint again, its tangent leading away from the
+// curve; false if Newton's method does not confirm it.
+bool endPoint(const ExactSurface& surface, const DoubleCurve& curve, bool back, TracePoint& out);
