@@ -123,16 +123,34 @@ void bridgeBreaks(const ExactSurface& surface, double reach, const FollowSteps& 
         const DoubleCurve& c = curves[slot / 2];
         return positionOf(slot % 2 ? c.points.back() : c.points.front());
     };
-    std::vector<std::tuple<double, std::size_t, std::size_t>> pairs;
-    for (std::size_t i = 0; i < ends.size(); ++i)
-        for (std::size_t j = i + 1; j < ends.size(); ++j) {
-            // A curve's own two ends may close it, unless it is a single chord.
-            const double d = distance(at(ends[i]), at(ends[j]));
-            if (d <= reach && (ends[i] / 2 != ends[j] / 2 || curves[ends[i] / 2].points.size() > 2))
-                pairs.emplace_back(d, ends[i], ends[j]);
+    // Each end's nearest other end within reach, if no other is as near:
+    // among the turned copies of a curve, a tie would be broken differently
+    // in each copy, and the joins would lose the surface's symmetry.
+    constexpr double tie = 1e-6;
+    const auto nearest = [&](std::size_t e) -> long {
+        long best = -1;
+        double d1 = reach, d2 = 1e300;
+        for (std::size_t f = 0; f < ends.size(); ++f) {
+            // A curve's own two ends may close it, unless it is one chord.
+            if (f == e || (ends[f] / 2 == ends[e] / 2 && curves[ends[e] / 2].points.size() <= 2))
+                continue;
+            const double d = distance(at(ends[e]), at(ends[f]));
+            if (d < d1) {
+                d2 = d1;
+                d1 = d;
+                best = static_cast<long>(f);
+            } else if (d < d2) {
+                d2 = d;
+            }
         }
-    std::sort(pairs.begin(), pairs.end());
-
+        return d2 - d1 > tie ? best : -1;
+    };
+    std::vector<std::tuple<double, std::size_t, std::size_t>> pairs;
+    for (std::size_t e = 0; e < ends.size(); ++e) {
+        const long f = nearest(e);
+        if (f > static_cast<long>(e) && nearest(static_cast<std::size_t>(f)) == static_cast<long>(e))
+            pairs.emplace_back(distance(at(ends[e]), at(ends[f])), ends[e], ends[f]);
+    }
     std::vector<std::vector<CurvePoint>> tails(2 * curves.size());
     std::vector<long> partner(2 * curves.size(), -1);
     bool any = false;

@@ -8,9 +8,9 @@
 // loop. Origins a and b are named by continuity along the joined curve.
 //
 // bridgeBreaks closes the gaps a curve was broken at (CurveTracing.h) and the
-// ends a chain of the mesh lost: each open end is followed along the curve
-// towards the nearest other open end within `reach`, and joined to it if
-// the following gets there.
+// ends a chain of the mesh lost: two open ends within `reach` that are each
+// other's nearest (and no other end as near) are joined if following the
+// curve from one gets to the other.
 //
 // Deterministic; bridgeBreaks runs on the caller's thread.
 #include <vector>
