@@ -46,7 +46,9 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // The polar fans left out of the search reach about two rows from the
     // poles' meeting point.
     const FollowSteps steps{0.5 * settings.spacing, settings.longestGap, 2 * settings.deviation, settings.sharpestTurn};
-    joinThroughPole(surface, poleContact(surface), 4 * row, settings.deviation, steps, out.curves);
+    // Near the meeting point the sheets part slowly (their angle's sine
+    // falls with the distance), so the last 0.01 is a straight chord.
+    joinThroughPole(surface, poleContact(surface), 4 * row, std::max(settings.deviation, 0.01), steps, out.curves);
     bridgeBreaks(surface, 3 * row, steps, out.curves);
     out.triplePoints = findTriplePoints(surface, mesh, index, traced);
     return out;

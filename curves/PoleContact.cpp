@@ -9,6 +9,9 @@
 namespace {
 // Ends join when they arrive from directions at least this opposed (cosine).
 constexpr double opposed = -0.9;
+// An end whose tangent is within this angle (radians) of the direction to
+// the point heads straight at it.
+constexpr double straightOn = 0.1;
 
 struct End {
     std::size_t slot;                  // 2 curve + 1 for its last point
@@ -67,8 +70,12 @@ void joinThroughPole(const ExactSurface& surface, const PoleContact& contact, do
             step = std::fmin(step, 0.5 * d);
             return d <= arrival || d > reach;
         }, end.followed);
-        const Vec3 final = end.followed.empty() ? start.position : end.followed.back().position;
-        end.reaches = distance(final, contact.point) <= arrival;
+        const TracePoint& last = end.followed.empty() ? start : end.followed.back();
+        const Vec3 final = last.position;
+        // Where the sheets part too slowly for Newton's method, an end that
+        // heads straight at the point reaches it by a chord.
+        const Vec3 toward = contact.point - final;
+        end.reaches = length(toward) <= arrival || angleBetween(last.tail, normalized(toward)) < straightOn;
         const Vec3 away = final - contact.point;
         end.from = normalized(Vec3{away.x, away.y, 0});
     }
