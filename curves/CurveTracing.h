@@ -4,25 +4,20 @@
 // Along each fundamental piece of the crossing graph, crossings about
 // `spacing` apart are chosen and refined by Newton's method (SheetNewton.h);
 // a crossing that fails gives way to the next one. Each piece is lifted to
-// its polyline (CurveLift.h), refined midpoints are put where consecutive
-// points are more than `longestGap` apart or the polyline turns by more than
-// `sharpestTurn`, and the polyline's images under the group complete the set.
-// A crossing is refined once for all the places the group puts it.
+// its polyline (CurveLift.h), the gaps between its refined points are filled
+// (GapFilling.h), once for each orbit of gaps under the group, excursions
+// where the chain ran back over itself are dropped, and the polyline is cut
+// at the gaps that could not be filled. A crossing is refined once for all
+// the places the group puts it; the polyline's images complete the set.
 //
 // Deterministic; the refinements are spread over OpenMP threads.
 #include <vector>
 
 #include "curves/CrossingGraph.h"
 #include "curves/DoubleCurves.h"
+#include "curves/GapFilling.h"
 #include "curves/TracePoint.h"
 #include "viewer/ExactSurface.h"
-
-struct TracingSettings {
-    double spacing = 0.05;      // world units between chosen crossings
-    double longestGap = 0.1;    // world units
-    double deviation = 0.002;   // world units
-    double sharpestTurn = 0.3;  // radians
-};
 
 // One polyline an orbit, and the elements whose images of it are the orbit's
 // distinct polylines.

@@ -52,7 +52,9 @@ Origin SearchMesh::origin(std::uint32_t v) const
 
 Vec3 SearchMesh::originUnit(std::uint32_t v) const
 {
-    return unitOfOrigin(origin(v));
+    int row, column;
+    rowColumn(v, row, column);
+    return {rowCos[row] * columnCos[column], rowCos[row] * columnSin[column], rowSin[row]};
 }
 
 std::uint32_t SearchMesh::mapVertex(int element, std::uint32_t v) const
@@ -79,6 +81,16 @@ SearchMesh buildSearchMesh(const ExactSurface& surface, const SurfaceSymmetry& s
     const int M = m.stripColumns, last = m.lastRow();
     const std::size_t vertices = 2 + static_cast<std::size_t>(last - 1) * m.columns;
     m.positions.resize(vertices);
+    for (int i = 0; i <= last; ++i) {
+        const Vec3 u = unitOfOrigin({90.0 - 90.0 * i / m.hemisphereRows, 0});
+        m.rowCos.push_back(u.x);
+        m.rowSin.push_back(u.z);
+    }
+    for (int j = 0; j < m.columns; ++j) {
+        const Vec3 u = unitOfOrigin({0, wrapLongitude(90.0 - 360.0 * j / m.columns)});
+        m.columnCos.push_back(u.x);
+        m.columnSin.push_back(u.y);
+    }
 
     // The domain's triangles.
     const int domainRows = symmetry.flips ? m.hemisphereRows : last;

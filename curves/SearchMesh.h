@@ -46,6 +46,8 @@ struct SearchMesh {
     int domainTriangles = 0;
     std::vector<Vec3> positions;  // per vertex, world units (with the jitter)
     std::vector<std::array<std::uint32_t, 3>> triangles;
+    // Cosine and sine of each row's latitude and each column's longitude.
+    std::vector<double> rowCos, rowSin, columnCos, columnSin;
 
     int lastRow() const { return 2 * hemisphereRows; }
     std::uint32_t vertexCount() const { return static_cast<std::uint32_t>(positions.size()); }

@@ -15,11 +15,9 @@ std::vector<Box> triangleBoxes(const SearchMesh& mesh)
     for (std::size_t t = 0; t < boxes.size(); ++t) {
         const auto& tri = mesh.triangles[t];
         const Vec3 &p = mesh.positions[tri[0]], &q = mesh.positions[tri[1]], &r = mesh.positions[tri[2]];
-        Box b{{smaller(smaller(p.x, q.x), r.x), smaller(smaller(p.y, q.y), r.y), smaller(smaller(p.z, q.z), r.z)},
-              {larger(larger(p.x, q.x), r.x), larger(larger(p.y, q.y), r.y), larger(larger(p.z, q.z), r.z)}};
-        const double pad = 1e-12 * (std::fabs(b.low.x) + std::fabs(b.low.y) + std::fabs(b.low.z) +
-                                    std::fabs(b.high.x) + std::fabs(b.high.y) + std::fabs(b.high.z));
-        boxes[t] = {b.low - Vec3{pad, pad, pad}, b.high + Vec3{pad, pad, pad}};
+        Box& b = boxes[t];
+        b.low = {smaller(smaller(p.x, q.x), r.x), smaller(smaller(p.y, q.y), r.y), smaller(smaller(p.z, q.z), r.z)};
+        b.high = {larger(larger(p.x, q.x), r.x), larger(larger(p.y, q.y), r.y), larger(larger(p.z, q.z), r.z)};
     }
     return boxes;
 }

@@ -33,8 +33,7 @@ inline double smaller(double a, double b)
     return a < b ? a : b;
 }
 
-// Every triangle's box, a hair larger than the triangle (so that triangles
-// touching at a point are not lost to rounding).
+// Every triangle's box.
 std::vector<Box> triangleBoxes(const SearchMesh& mesh);
 
 struct TriangleGrid {
