@@ -218,7 +218,11 @@ TEST(DoubleCurves, TheSurfaceTurnsMapTheCurvesOntoThemselves)
     // poles, across the gaps a curve was broken at): there each image is
     // followed separately, to within the curves' tolerance of their chords.
     constexpr double near = 0.01;
-    for (const Case& c : withCurves) {
+    const Case cases[] = {{EversionMethod::Corrugations, 8, 0.75},
+                          {EversionMethod::Corrugations, 5, 0.45},
+                          {EversionMethod::Ruled, 2, 0.5},
+                          {EversionMethod::Ruled, 3, 0.35}};
+    for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c);
         const DoubleCurveSet set = find(c);
         const Chords chords(set, near);
