@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "curves/SheetNewton.h"
 
@@ -79,13 +80,33 @@ std::vector<TriplePoint> findTriplePoints(const ExactSurface& surface, const Sea
     // A triangle is of sheet a or b, not a third, if its origins are within
     // two rows of theirs.
     const double sameSheet = std::cos(2 * std::numbers::pi / (2 * mesh.hemisphereRows));
-    std::vector<Candidate> candidates;
-    std::vector<std::uint32_t> stamps(static_cast<std::size_t>(mesh.domainTriangles), 0);
-    std::uint32_t query = 0;
-    for (const TracedPolyline& curve : curves) {
+    // The chords to test, each once with its images under the polyline's
+    // own stabilizer.
+    std::vector<std::pair<std::size_t, std::size_t>> chords;
+    for (std::size_t k = 0; k < curves.size(); ++k) {
+        const TracedPolyline& curve = curves[k];
         const std::size_t n = curve.points.size();
-        const std::size_t chords = curve.fundamental > 0 ? curve.fundamental : n;
-        for (std::size_t i = 0; i < chords && (i + 1 < n || (curve.closed && i < n)); ++i) {
+        const std::size_t count = curve.fundamental > 0 ? curve.fundamental : n;
+        for (std::size_t i = 0; i < count && (i + 1 < n || (curve.closed && i < n)); ++i)
+            chords.emplace_back(k, i);
+    }
+    // Each chord's candidates, tagged with it, so that their order does not
+    // depend on the threads.
+    std::vector<std::pair<std::size_t, Candidate>> found;
+    const long chordCount = static_cast<long>(chords.size());
+#if defined(_OPENMP)
+#pragma omp parallel if (chordCount > 64)
+#endif
+    {
+        std::vector<std::pair<std::size_t, Candidate>> mine;
+        std::vector<std::uint32_t> stamps(static_cast<std::size_t>(mesh.domainTriangles), 0);
+        std::uint32_t query = 0;
+#if defined(_OPENMP)
+#pragma omp for schedule(dynamic, 16) nowait
+#endif
+        for (long h = 0; h < chordCount; ++h) {
+            const TracedPolyline& curve = curves[chords[h].first];
+            const std::size_t i = chords[h].second, n = curve.points.size();
             const TracePoint& p = curve.points[i];
             const TracePoint q = alignedWith(p, curve.points[(i + 1) % n]);
             // Every image of the domain: the chord brought back by g^-1
@@ -109,11 +130,20 @@ std::vector<TriplePoint> findTriplePoints(const ExactSurface& surface, const Sea
                     k.origins[1] = normalized(p.ub + (q.ub - p.ub) * along);
                     k.origins[2] = applySymmetry(symmetry, g, c);
                     k.key = orbitKey(mesh, k.origins);
-                    candidates.push_back(k);
+                    mine.emplace_back(static_cast<std::size_t>(h), k);
                 });
             }
         }
+#if defined(_OPENMP)
+#pragma omp critical
+#endif
+        found.insert(found.end(), mine.begin(), mine.end());
     }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::vector<Candidate> candidates;
+    for (const auto& [chord, candidate] : found)
+        candidates.push_back(candidate);
     // One candidate an orbit: the first found, in the order of the segments.
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& x, const Candidate& y) { return x.key < y.key; });
