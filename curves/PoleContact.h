@@ -10,9 +10,11 @@
 // point is isolated and nothing is added; where they cross (the middle
 // steps with two lobes), double curves run into the point, and the searched
 // curves end near it. joinThroughPole follows each such end along the curve
-// until it reaches the point, and joins the ends that arrive from opposite
-// directions through the point itself, where a = one pole and b = the other
-// meet exactly. An end that does not reach the point is left as it is.
+// until it reaches the point (or, where the sheets part too slowly for
+// Newton's method, heads straight at it), and joins the ends that arrive
+// from opposite directions through the point itself, where a = one pole and
+// b = the other meet exactly. An end that does not reach the point is left
+// as it is.
 //
 // Pure; spreads the following over OpenMP threads; deterministic.
 #include <vector>
