@@ -1,6 +1,7 @@
 #include "curves/CurveJoins.h"
 
 #include <algorithm>
+#include <cmath>
 #include <tuple>
 
 namespace {
@@ -108,7 +109,8 @@ std::vector<DoubleCurve> joinEnds(const std::vector<DoubleCurve>& curves,
     return joined;
 }
 
-void bridgeBreaks(const ExactSurface& surface, double reach, const FollowSteps& steps, std::vector<DoubleCurve>& curves)
+void bridgeBreaks(const ExactSurface& surface, double reach, double sheetReach, const FollowSteps& steps,
+                  std::vector<DoubleCurve>& curves)
 {
     // The open ends, and the pairs of them within reach, nearest first.
     std::vector<std::size_t> ends;
@@ -127,12 +129,28 @@ void bridgeBreaks(const ExactSurface& surface, double reach, const FollowSteps& 
     // among the turned copies of a curve, a tie would be broken differently
     // in each copy, and the joins would lose the surface's symmetry.
     constexpr double tie = 1e-6;
+    // Only ends on the same two sheets can be one curve: where several curves
+    // end round one point (where the corrugation method's turns bring n
+    // sheets through a point of the axis), the nearest end is often another
+    // pair's.
+    const auto origins = [&](std::size_t slot) {
+        const DoubleCurve& c = curves[slot / 2];
+        const CurvePoint& p = slot % 2 ? c.points.back() : c.points.front();
+        return std::pair<Vec3, Vec3>{unitOfOrigin(p.a), unitOfOrigin(p.b)};
+    };
+    const auto sameSheets = [&](std::size_t x, std::size_t y) {
+        const auto [xa, xb] = origins(x);
+        const auto [ya, yb] = origins(y);
+        const double close = std::cos(sheetReach);
+        return (dot(xa, ya) > close && dot(xb, yb) > close) || (dot(xa, yb) > close && dot(xb, ya) > close);
+    };
     const auto nearest = [&](std::size_t e) -> long {
         long best = -1;
         double d1 = reach, d2 = 1e300;
         for (std::size_t f = 0; f < ends.size(); ++f) {
             // A curve's own two ends may close it, unless it is one chord.
-            if (f == e || (ends[f] / 2 == ends[e] / 2 && curves[ends[e] / 2].points.size() <= 2))
+            if (f == e || (ends[f] / 2 == ends[e] / 2 && curves[ends[e] / 2].points.size() <= 2) ||
+                !sameSheets(ends[e], ends[f]))
                 continue;
             const double d = distance(at(ends[e]), at(ends[f]));
             if (d < d1) {

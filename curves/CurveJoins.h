@@ -8,9 +8,10 @@
 // loop. Origins a and b are named by continuity along the joined curve.
 //
 // bridgeBreaks closes the gaps a curve was broken at (CurveTracing.h) and the
-// ends a chain of the mesh lost: two open ends within `reach` that are each
-// other's nearest (and no other end as near) are joined if following the
-// curve from one gets to the other.
+// ends a chain of the mesh lost: two open ends within `reach` (world units)
+// on the same two sheets (origins within `sheetReach` radians) that are each
+// other's nearest such end, and no other as near, are joined if following
+// the curve from one gets to the other.
 //
 // Deterministic; bridgeBreaks runs on the caller's thread.
 #include <vector>
@@ -21,7 +22,8 @@
 std::vector<DoubleCurve> joinEnds(const std::vector<DoubleCurve>& curves,
                                   const std::vector<std::vector<CurvePoint>>& tails, const std::vector<long>& partner);
 
-void bridgeBreaks(const ExactSurface& surface, double reach, const FollowSteps& steps, std::vector<DoubleCurve>& curves);
+void bridgeBreaks(const ExactSurface& surface, double reach, double sheetReach, const FollowSteps& steps,
+                  std::vector<DoubleCurve>& curves);
 
 CurvePoint curvePoint(const TracePoint& p);
 // The end's point as a TracePoint again, its tangent leading away from the

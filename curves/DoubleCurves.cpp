@@ -49,7 +49,7 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // Near the meeting point the sheets part slowly (their angle's sine
     // falls with the distance), so the last 0.01 is a straight chord.
     joinThroughPole(surface, poleContact(surface), 4 * row, std::max(settings.deviation, 0.01), steps, out.curves);
-    bridgeBreaks(surface, 3 * row, steps, out.curves);
+    bridgeBreaks(surface, 3 * row, 3 * row, steps, out.curves);
     out.triplePoints = findTriplePoints(surface, mesh, index, traced);
     return out;
 }

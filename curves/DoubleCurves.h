@@ -6,14 +6,25 @@
 // The curves are those of the whole surface (every strip or lune of both
 // hemispheres), whatever a front end shows. Positions are world units, the
 // same frame the renderers draw the surface in; origins are degrees
-// (Origin.h). Every point satisfies |f(a) - f(b)| <= 1e-10 for the exact
-// surface f (ExactSurface.h), with a and b at least 0.01 radian apart on the
-// t = 0 sphere.
+// (Origin.h). Every point is refined until |f(a) - f(b)| <= 1e-10 for the
+// exact surface f (ExactSurface.h), and the turned copies add only rounding
+// to that; a and b are at least 0.01 radian apart on the t = 0 sphere, and
+// the sheets cross there rather than touch. Consecutive points are at most
+// 1.5 rows of the search mesh apart and their chord strays from the curve
+// by about a tenth of a row at most. A curve is left open where it could
+// not be followed on: close to a point of the axis where the corrugation
+// method's turns bring all n strips' sheets together.
 //
-// findDoubleCurves may be called from one thread at a time per request and
-// spreads its work over OpenMP threads; it keeps no state between calls and
-// its result does not depend on the number of threads. The result owns all
-// its memory.
+// The search mesh has the request's patches, and at least 12 of each. The
+// ruled method's meeting poles (its closing steps) are handled as
+// PoleContact.h says; at the halfway time with an odd number of lobes that
+// method's surface covers itself twice, and nothing is reported there.
+//
+// findDoubleCurves may be called from any one thread and spreads its work
+// over OpenMP threads; it keeps no state between calls and its result does
+// not depend on the number of threads. `around` must be a count the method
+// takes (ExactSurface.h); t is clamped into [0, 1]. The result owns all its
+// memory.
 #include <vector>
 
 #include "eversion/EversionMethod.h"
