@@ -17,8 +17,9 @@
 //
 // The search mesh has the request's patches, and at least 12 of each. The
 // ruled method's meeting poles (its closing steps) are handled as
-// PoleContact.h says; at the halfway time with an odd number of lobes that
-// method's surface covers itself twice, and nothing is reported there.
+// PoleContact.h says. At the halfway time with an odd number of lobes that
+// method's surface covers itself twice: sheets that coincide only touch, and
+// only where sheets of it cross is a curve reported.
 //
 // findDoubleCurves may be called from any one thread and spreads its work
 // over OpenMP threads; it keeps no state between calls and its result does
