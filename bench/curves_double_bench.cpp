@@ -1,0 +1,61 @@
+// The double curves and triple points of one frame, as the front ends ask
+// for them, at the times with the most curves: corrugations at t = 0.4 and
+// 0.5 (81 and 41 curves, 0 and about 1000 triple points), the ruled method
+// with two lobes at t = 0.3 and 0.5 (curves through the meeting poles), at
+// the default 12 x 12 patches and at 48 x 48, on every core and on one.
+#include <benchmark/benchmark.h>
+
+#include "curves/DoubleCurves.h"
+
+#if defined(_OPENMP)
+#include <omp.h>
+#endif
+
+namespace {
+// Arguments: method (0 corrugations, 1 ruled), time in thousandths, patches,
+// threads (0: as many as OpenMP starts by default).
+void doubleCurves(benchmark::State& state)
+{
+    DoubleCurveRequest request;
+    request.method = state.range(0) == 1 ? EversionMethod::Ruled : EversionMethod::Corrugations;
+    request.around = request.method == EversionMethod::Ruled ? 2 : 8;
+    request.t = static_cast<double>(state.range(1)) / 1000;
+    request.latitudinalPatches = request.longitudinalPatches = static_cast<int>(state.range(2));
+#if defined(_OPENMP)
+    const int defaultThreads = omp_get_max_threads();
+    if (state.range(3) > 0)
+        omp_set_num_threads(static_cast<int>(state.range(3)));
+    state.counters["threads"] = omp_get_max_threads();
+#endif
+    DoubleCurveSet set;
+    for (auto _ : state) {
+        set = findDoubleCurves(request);
+        benchmark::DoNotOptimize(set.curves.data());
+    }
+#if defined(_OPENMP)
+    omp_set_num_threads(defaultThreads);
+#endif
+    std::size_t points = 0;
+    for (const DoubleCurve& c : set.curves)
+        points += c.points.size();
+    state.counters["curves"] = static_cast<double>(set.curves.size());
+    state.counters["points"] = static_cast<double>(points);
+    state.counters["triple"] = static_cast<double>(set.triplePoints.size());
+}
+}  // namespace
+
+// Real time: the work is spread over threads.
+BENCHMARK(doubleCurves)
+    ->ArgNames({"ruled", "t_milli", "patches", "threads"})
+    ->Args({0, 400, 12, 0})
+    ->Args({0, 500, 12, 0})
+    ->Args({1, 300, 12, 0})
+    ->Args({1, 500, 12, 0})
+    ->Args({0, 400, 48, 0})
+    ->Args({0, 500, 48, 0})
+    ->Args({1, 300, 48, 0})
+    ->Args({1, 500, 48, 0})
+    ->Args({0, 500, 12, 1})
+    ->Args({0, 500, 48, 1})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);

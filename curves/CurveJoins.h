@@ -1,0 +1,31 @@
+#pragma once
+// Open curves joined end to end.
+//
+// An end of curve c is slot 2 c (its first point) or 2 c + 1 (its last).
+// joinEnds extends ends by the given tails (points leading away from the
+// end) and links paired slots: the tail of one end, then the tail of the
+// other backwards. A chain of joins that comes back to its first curve is a
+// loop. Origins a and b are named by continuity along the joined curve.
+//
+// bridgeBreaks closes the gaps a curve was broken at (CurveTracing.h) and the
+// ends a chain of the mesh lost: two open ends within `reach` (world units)
+// on the same two sheets (origins within `sheetReach` radians) that are each
+// other's nearest such end, and no other as near, are joined if following
+// the curve from one gets to the other.
+//
+// Deterministic; bridgeBreaks runs on the caller's thread.
+#include <vector>
+
+#include "curves/DoubleCurves.h"
+#include "curves/TracePoint.h"
+
+std::vector<DoubleCurve> joinEnds(const std::vector<DoubleCurve>& curves,
+                                  const std::vector<std::vector<CurvePoint>>& tails, const std::vector<long>& partner);
+
+void bridgeBreaks(const ExactSurface& surface, double reach, double sheetReach, const FollowSteps& steps,
+                  std::vector<DoubleCurve>& curves);
+
+CurvePoint curvePoint(const TracePoint& p);
+// The end's point as a TracePoint again, its tangent leading away from the
+// curve; false if Newton's method does not confirm it.
+bool endPoint(const ExactSurface& surface, const DoubleCurve& curve, bool back, TracePoint& out);

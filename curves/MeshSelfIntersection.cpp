@@ -1,0 +1,128 @@
+#include "curves/MeshSelfIntersection.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+bool hasVertex(const SearchMesh& mesh, std::uint32_t t, std::uint32_t v)
+{
+    const auto& x = mesh.triangles[t];
+    return x[0] == v || x[1] == v || x[2] == v;
+}
+
+std::uint64_t pairKey(const MeshSegment& s)
+{
+    return (static_cast<std::uint64_t>(s.triangles[0]) << 32) | s.triangles[1];
+}
+}
+
+bool PairFilter::skip(const SearchMesh& mesh, std::uint32_t a, std::uint32_t b) const
+{
+    if (!polesTouch)
+        return false;
+    return (hasVertex(mesh, a, northPole) && hasVertex(mesh, b, southPole)) ||
+           (hasVertex(mesh, a, southPole) && hasVertex(mesh, b, northPole));
+}
+
+Crossing mapCrossing(const SearchMesh& mesh, int element, const Crossing& c)
+{
+    Crossing out = c;
+    out.triangle = mesh.mapTriangle(element, c.triangle);
+    const std::uint32_t p = mesh.mapVertex(element, c.edge[0]), q = mesh.mapVertex(element, c.edge[1]);
+    if (p < q) {
+        out.edge[0] = p;
+        out.edge[1] = q;
+    } else {
+        out.edge[0] = q;
+        out.edge[1] = p;
+        out.along = 1 - c.along;
+    }
+    return out;
+}
+
+SearchIndex buildSearchIndex(const SearchMesh& mesh)
+{
+    SearchIndex index;
+    index.snapped = snapMesh(mesh);
+    index.boxes = triangleBoxes(mesh);
+    index.domain = buildTriangleGrid(index.boxes, static_cast<std::uint32_t>(mesh.domainTriangles));
+    index.domainOrigins.resize(static_cast<std::size_t>(mesh.domainTriangles));
+    for (std::size_t t = 0; t < index.domainOrigins.size(); ++t)
+        for (int k = 0; k < 3; ++k)
+            index.domainOrigins[t][k] = mesh.originUnit(mesh.triangles[t][k]);
+    return index;
+}
+
+std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const SearchIndex& index,
+                                                const PairFilter& filter)
+{
+    const SnappedMesh& snapped = index.snapped;
+    const std::vector<Box>& boxes = index.boxes;
+    const SurfaceSymmetry& symmetry = mesh.symmetry;
+    const std::uint32_t domain = static_cast<std::uint32_t>(mesh.domainTriangles);
+    // The grid lists the domain's triangles, the first of every pair asked
+    // about; every triangle is a query.
+    const TriangleGrid& grid = index.domain;
+    const long queries = static_cast<long>(mesh.triangleCount());
+
+    // NOTE: the triangles ask in runs of consecutive numbers (neighbours in
+    // one row of the grid) with the box of the run: at 48 x 48 patches this
+    // took the search from 42 M instructions to 27 M at t = 0.4.
+    constexpr std::uint32_t run = 8;
+    const long runs = (queries + run - 1) / run;
+    std::vector<MeshSegment> segments;
+#if defined(_OPENMP)
+#pragma omp parallel
+#endif
+    {
+        std::vector<MeshSegment> mine;
+        std::vector<std::uint32_t> stamps(domain, 0);
+#if defined(_OPENMP)
+#pragma omp for schedule(dynamic, 8) nowait
+#endif
+        for (long r = 0; r < runs; ++r) {
+            const std::uint32_t first = static_cast<std::uint32_t>(r) * run;
+            const std::uint32_t last = std::min(first + run, static_cast<std::uint32_t>(queries));
+            Box box = boxes[first];
+            for (std::uint32_t b = first + 1; b < last; ++b) {
+                box.low = {smaller(box.low.x, boxes[b].low.x), smaller(box.low.y, boxes[b].low.y),
+                           smaller(box.low.z, boxes[b].low.z)};
+                box.high = {larger(box.high.x, boxes[b].high.x), larger(box.high.y, boxes[b].high.y),
+                            larger(box.high.z, boxes[b].high.z)};
+            }
+            grid.forEachOverlapping(boxes, box, stamps, static_cast<std::uint32_t>(r) + 1, [&](std::uint32_t a) {
+                for (std::uint32_t b = first; b < last; ++b) {
+                    if (!overlap(boxes[a], boxes[b]))
+                        continue;
+                    // The orbit of the pair has this representative and the
+                    // one with b brought into the domain; only the lesser is
+                    // intersected.
+                    const std::uint32_t tb = b % domain;
+                    const int gb = mesh.elementOf(b);
+                    if (tb < a || (tb == a && symmetry.inverse(gb) < gb))
+                        continue;
+                    if (triangleNeighbours(mesh, a, b) || filter.skip(mesh, a, b))
+                        continue;
+                    Crossing c[4];
+                    bool edgeOfA[4];
+                    if (triangleCrossings(mesh, snapped, a, b, c, edgeOfA) != 2)
+                        continue;
+                    MeshSegment s;
+                    s.triangles[0] = std::min(a, b);
+                    s.triangles[1] = std::max(a, b);
+                    s.ends[0] = c[0];
+                    s.ends[1] = c[1];
+                    mine.push_back(s);
+                }
+            });
+        }
+#if defined(_OPENMP)
+#pragma omp critical
+#endif
+        segments.insert(segments.end(), mine.begin(), mine.end());
+    }
+    // Sorted by pair, the order no longer depends on the threads.
+    std::sort(segments.begin(), segments.end(),
+              [](const MeshSegment& x, const MeshSegment& y) { return pairKey(x) < pairKey(y); });
+    return segments;
+}

@@ -1,0 +1,62 @@
+#include "curves/SheetChart.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+constexpr double degreesPerRadian = 180 / std::numbers::pi;
+}
+
+Vec3 unitOfOrigin(const Origin& origin)
+{
+    const double lat = origin.latitude / degreesPerRadian, lon = origin.longitude / degreesPerRadian;
+    return {std::cos(lat) * std::cos(lon), std::cos(lat) * std::sin(lon), std::sin(lat)};
+}
+
+Origin originOfUnit(Vec3 p)
+{
+    const double across = std::hypot(p.x, p.y);
+    return {std::atan2(p.z, across) * degreesPerRadian, wrapLongitude(std::atan2(p.y, p.x) * degreesPerRadian)};
+}
+
+SheetJet sheetJet(const ExactSurface& surface, Vec3 unit)
+{
+    SheetJet s;
+    unit = normalized(unit);
+    double across = std::hypot(unit.x, unit.y);
+    if (across < chartPoleGap) {
+        // Off the pole along the meridian whose direction the point has, or
+        // longitude 0 at the pole itself.
+        const double side = unit.z >= 0 ? 1 : -1;
+        const double toward = std::atan2(unit.y, unit.x);
+        unit = {std::sin(chartPoleGap) * std::cos(toward), std::sin(chartPoleGap) * std::sin(toward),
+                side * std::cos(chartPoleGap)};
+        across = std::hypot(unit.x, unit.y);
+    }
+    s.origin = originOfUnit(unit);
+    // The unit vector of the origin as evaluated, so that the basis and the
+    // jet describe the same place.
+    s.unit = unitOfOrigin(s.origin);
+    across = std::hypot(s.unit.x, s.unit.y);
+    s.east = {-s.unit.y / across, s.unit.x / across, 0};
+    s.north = {-s.unit.z * s.unit.x / across, -s.unit.z * s.unit.y / across, across};
+
+    const Jet4Vec p = exactPoint(surface, s.origin);
+    s.position = {p.x.value, p.y.value, p.z.value};
+    // Derivatives come per degree; a radian of arc eastward is 1 / cos(lat)
+    // radians of longitude.
+    s.alongEast = Vec3{p.x.dv, p.y.dv, p.z.dv} * (degreesPerRadian / across);
+    s.alongNorth = Vec3{p.x.du, p.y.du, p.z.du} * degreesPerRadian;
+    return s;
+}
+
+Vec3 moveOnSphere(const SheetJet& at, double e, double n)
+{
+    // Along the great circle in the step's direction, so that long steps stay
+    // steps of the length asked for.
+    const double angle = std::hypot(e, n);
+    if (angle == 0)
+        return at.unit;
+    const Vec3 direction = (at.east * e + at.north * n) * (1 / angle);
+    return normalized(at.unit * std::cos(angle) + direction * std::sin(angle));
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The surface near one origin in a chart that every origin shares, poles and
+// the longitude seam included: the origin is a unit vector p of the t = 0
+// sphere, and a move from it is a step in its tangent plane, measured in
+// radians of arc along the local east and north. This is what Newton's method
+// works in; the origins it reports are the degrees of Origin.h.
+//
+// Pure; no allocation; any number of threads.
+#include "curves/Vec3.h"
+#include "viewer/ExactSurface.h"
+#include "viewer/Origin.h"
+
+// The unit vector of an origin, and back: latitude and longitude in degrees,
+// longitude within [-180, 180) and 0 at the poles.
+Vec3 unitOfOrigin(const Origin& origin);
+Origin originOfUnit(Vec3 p);
+
+// The surface at one origin with its derivatives along the origin's tangent
+// plane.
+struct SheetJet {
+    Origin origin;         // exactly where the surface was evaluated
+    Vec3 unit;             // the same origin as a unit vector
+    Vec3 east, north;      // the tangent basis of the t = 0 sphere at `unit`
+    Vec3 position;         // world units
+    Vec3 alongEast;        // d position / d(radian of arc eastward)
+    Vec3 alongNorth;       // d position / d(radian of arc northward)
+};
+
+// Within a hair of a pole the longitude has no derivative and east is
+// undefined, so an origin closer to a pole than this (radians) is evaluated
+// this far from it instead; the jet reports where it was taken.
+constexpr double chartPoleGap = 1e-9;
+
+SheetJet sheetJet(const ExactSurface& surface, Vec3 unit);
+
+// `unit` moved by (e, n) radians along the tangent basis of `at` and put back
+// on the sphere.
+Vec3 moveOnSphere(const SheetJet& at, double e, double n);

@@ -1,0 +1,321 @@
+// The double curves and triple points of both eversions: none on the sphere
+// at either end, every point where two sheets of the exact surface meet,
+// nothing missing against a finer mesh searched without the symmetry, the
+// surface's turns mapping the curves onto themselves, the ruled method's
+// meeting poles, and the same result on any number of threads.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "curves/CrossingGraph.h"
+#include "curves/DoubleCurves.h"
+#include "curves/SheetNewton.h"
+#include "curves/SurfaceSymmetry.h"
+
+#if defined(_OPENMP)
+#include <omp.h>
+#endif
+
+namespace {
+// The contract: |f(a) - f(b)| <= 1e-9, a and b two sheets.
+constexpr double meetTolerance = 1e-9;
+
+struct Case {
+    EversionMethod method;
+    int around;
+    double t;
+};
+
+std::ostream& operator<<(std::ostream& out, const Case& c)
+{
+    return out << methodName(c.method) << " " << c.around << " t " << c.t;
+}
+
+DoubleCurveSet find(const Case& c, int patches = 12)
+{
+    DoubleCurveRequest r;
+    r.method = c.method;
+    r.around = c.around;
+    r.t = c.t;
+    r.latitudinalPatches = r.longitudinalPatches = patches;
+    return findDoubleCurves(r);
+}
+
+Vec3 at(const ExactSurface& s, const Origin& o)
+{
+    const Jet4Vec p = exactPoint(s, o);
+    return {p.x.value, p.y.value, p.z.value};
+}
+
+Vec3 positionOf(const CurvePoint& p)
+{
+    return {p.position[0], p.position[1], p.position[2]};
+}
+
+double segmentDistance(const Vec3& p, const Vec3& a, const Vec3& b)
+{
+    const Vec3 d = b - a;
+    const double l = dot(d, d);
+    const double s = l > 0 ? std::fmin(1.0, std::fmax(0.0, dot(p - a, d) / l)) : 0;
+    return distance(p, a + d * s);
+}
+
+// The chords of all curves, binned in cubes, for the distance from a point
+// to the nearest chord within `reach`.
+struct Chords {
+    double cell;
+    std::vector<std::pair<Vec3, Vec3>> chords;
+    std::unordered_map<long long, std::vector<std::size_t>> bins;
+
+    static long long key(long long x, long long y, long long z) { return (x * 4096 + y) * 4096 + z; }
+    long long coordinate(double v) const { return static_cast<long long>(std::floor(v / cell)) + 2048; }
+
+    Chords(const DoubleCurveSet& set, double reach) : cell(std::fmax(reach, 0.05))
+    {
+        for (const DoubleCurve& c : set.curves) {
+            const std::size_t n = c.points.size();
+            for (std::size_t i = 0; i < n; ++i)
+                if (i + 1 < n || c.closed || n == 1)
+                    chords.push_back({positionOf(c.points[i]), positionOf(c.points[(i + 1) % n])});
+        }
+        for (std::size_t k = 0; k < chords.size(); ++k) {
+            const auto& [a, b] = chords[k];
+            for (long long x = coordinate(std::fmin(a.x, b.x)); x <= coordinate(std::fmax(a.x, b.x)); ++x)
+                for (long long y = coordinate(std::fmin(a.y, b.y)); y <= coordinate(std::fmax(a.y, b.y)); ++y)
+                    for (long long z = coordinate(std::fmin(a.z, b.z)); z <= coordinate(std::fmax(a.z, b.z)); ++z)
+                        bins[key(x, y, z)].push_back(k);
+        }
+    }
+    // Exact below `cell`, else some larger value.
+    double distance(const Vec3& p) const
+    {
+        double best = 1e300;
+        for (long long x = coordinate(p.x) - 1; x <= coordinate(p.x) + 1; ++x)
+            for (long long y = coordinate(p.y) - 1; y <= coordinate(p.y) + 1; ++y)
+                for (long long z = coordinate(p.z) - 1; z <= coordinate(p.z) + 1; ++z) {
+                    const auto found = bins.find(key(x, y, z));
+                    if (found == bins.end())
+                        continue;
+                    for (const std::size_t k : found->second)
+                        best = std::fmin(best, segmentDistance(p, chords[k].first, chords[k].second));
+                }
+        return best;
+    }
+};
+
+double totalLength(const DoubleCurveSet& set)
+{
+    double sum = 0;
+    for (const DoubleCurve& c : set.curves)
+        for (std::size_t i = 0; i + 1 < c.points.size() + (c.closed ? 1 : 0); ++i)
+            sum += distance(positionOf(c.points[i]), positionOf(c.points[(i + 1) % c.points.size()]));
+    return sum;
+}
+
+// Times with many curves (or, for the ruled method, curves through the
+// meeting poles), of both methods and several strip and lobe counts.
+const Case withCurves[] = {
+    {EversionMethod::Corrugations, 8, 0.3},  {EversionMethod::Corrugations, 8, 0.5},
+    {EversionMethod::Corrugations, 8, 0.75}, {EversionMethod::Corrugations, 5, 0.45},
+    {EversionMethod::Ruled, 2, 0.3},         {EversionMethod::Ruled, 2, 0.5},
+    {EversionMethod::Ruled, 3, 0.35},
+};
+}
+
+TEST(DoubleCurves, TheSphereAndItsAntipodeHaveNone)
+{
+    for (const Case c : {Case{EversionMethod::Corrugations, 8, 0}, Case{EversionMethod::Corrugations, 8, 1},
+                         Case{EversionMethod::Ruled, 2, 0}, Case{EversionMethod::Ruled, 2, 1},
+                         Case{EversionMethod::Ruled, 5, 0}, Case{EversionMethod::Ruled, 5, 1}}) {
+        const DoubleCurveSet set = find(c);
+        EXPECT_TRUE(set.curves.empty()) << c;
+        EXPECT_TRUE(set.triplePoints.empty()) << c;
+    }
+}
+
+TEST(DoubleCurves, EveryPointIsWhereTwoSheetsOfTheExactSurfaceMeet)
+{
+    for (const Case& c : withCurves) {
+        SCOPED_TRACE(testing::Message() << c);
+        const ExactSurface s = exactSurface(c.method, c.around, c.t);
+        const DoubleCurveSet set = find(c);
+        ASSERT_FALSE(set.curves.empty());
+        for (const DoubleCurve& curve : set.curves) {
+            ASSERT_GE(curve.points.size(), 2u);
+            for (const CurvePoint& p : curve.points) {
+                const Vec3 fa = at(s, p.a), fb = at(s, p.b);
+                ASSERT_LE(distance(fa, fb), meetTolerance);
+                ASSERT_LE(distance(fa, positionOf(p)), meetTolerance);
+                ASSERT_GE(angleBetween(unitOfOrigin(p.a), unitOfOrigin(p.b)), minimumSeparation);
+            }
+        }
+        for (const TriplePoint& t : set.triplePoints)
+            for (int i = 0; i < 3; ++i) {
+                const int j = (i + 1) % 3;
+                ASSERT_LE(distance(at(s, t.origins[i]), at(s, t.origins[j])), meetTolerance);
+                ASSERT_GE(angleBetween(unitOfOrigin(t.origins[i]), unitOfOrigin(t.origins[j])), minimumSeparation);
+            }
+    }
+}
+
+// The mesh at four times the patches, searched pair by pair without the
+// symmetry and not refined: every crossing of it that Newton's method puts
+// on the exact surface lies near a found curve, and the lengths agree.
+TEST(DoubleCurves, NothingIsMissingAgainstAFinerMeshSearchedWithoutSymmetry)
+{
+    // Found curves keep within a tenth of a row of their chords at 12 patches
+    // (0.013), except where two branches of the double set cross and a
+    // chain turns from one to the other, cutting the corner by up to twice
+    // that; the fine mesh's crossings lie within 1e-3 of the surface's.
+    constexpr double near = 0.026;
+    constexpr double lengthShare = 0.03;
+    const Case cases[] = {{EversionMethod::Corrugations, 8, 0.3},
+                          {EversionMethod::Corrugations, 8, 0.5},
+                          {EversionMethod::Ruled, 2, 0.4},
+                          {EversionMethod::Ruled, 2, 0.5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c);
+        const DoubleCurveSet set = find(c, 12);
+        const ExactSurface s = exactSurface(c.method, c.around, c.t);
+        const int fine = 48;
+        const SearchMesh mesh = buildSearchMesh(s, trivialSymmetry(), fine, fine * c.around);
+        PairFilter filter;
+        filter.northPole = mesh.vertex(0, 0);
+        filter.southPole = mesh.vertex(mesh.lastRow(), 0);
+        filter.polesTouch = c.method == EversionMethod::Ruled && !s.ruled.unfolding;
+        const std::vector<MeshSegment> segments = representativeSegments(mesh, buildSearchIndex(mesh), filter);
+        const CrossingGraph graph = buildCrossingGraph(mesh, segments);
+        ASSERT_FALSE(graph.paths.empty());
+
+        const Chords chords(set, near);
+        double meshLength = 0;
+        int checked = 0;
+        for (const CrossingPath& path : graph.paths) {
+            const std::size_t n = path.nodes.size();
+            for (std::size_t i = 0; i < n; ++i) {
+                const Crossing& x = graph.nodes[path.nodes[i]];
+                if (i + 1 < n || path.finishEnd == PathEnd::Closes)
+                    meshLength += distance(crossingPosition(mesh, x), crossingPosition(mesh, graph.nodes[path.nodes[(i + 1) % n]]));
+                DoubleSolution exact;
+                if (i % 4 != 0 || !solveDoublePoint(s, crossingEdgeOrigin(mesh, x), crossingTriangleOrigin(mesh, x), exact))
+                    continue;
+                ++checked;
+                ASSERT_LE(chords.distance(exact.a.position), near) << "crossing " << i << " of a path";
+            }
+        }
+        EXPECT_GT(checked, 20);
+        EXPECT_NEAR(totalLength(set), meshLength, lengthShare * meshLength);
+    }
+}
+
+TEST(DoubleCurves, TheSurfaceTurnsMapTheCurvesOntoThemselves)
+{
+    // Images are placed by turning in double precision, except where curves
+    // are followed on their own after that (into the ruled method's meeting
+    // poles, across the gaps a curve was broken at): there each image is
+    // followed separately, to within the curves' tolerance of their chords.
+    constexpr double near = 0.01;
+    const Case cases[] = {{EversionMethod::Corrugations, 8, 0.75},
+                          {EversionMethod::Corrugations, 5, 0.45},
+                          {EversionMethod::Ruled, 2, 0.5},
+                          {EversionMethod::Ruled, 3, 0.35}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c);
+        const DoubleCurveSet set = find(c);
+        const Chords chords(set, near);
+        const SurfaceSymmetry group = surfaceSymmetry(c.method, c.around);
+        const int generators[] = {group.element(1, false), group.element(0, true)};
+        for (const int g : generators) {
+            if (g >= group.order())
+                continue;
+            for (const DoubleCurve& curve : set.curves)
+                for (const CurvePoint& p : curve.points)
+                    ASSERT_LE(chords.distance(applySymmetry(group, g, positionOf(p))), near);
+            for (const TriplePoint& t : set.triplePoints) {
+                const Vec3 image = applySymmetry(group, g, Vec3{t.position[0], t.position[1], t.position[2]});
+                double best = 1e300;
+                for (const TriplePoint& u : set.triplePoints)
+                    best = std::fmin(best, distance(image, {u.position[0], u.position[1], u.position[2]}));
+                ASSERT_LE(best, 1e-7);
+            }
+        }
+    }
+}
+
+// Steps 2 and 6 of the ruled method with two lobes: the caps touch at the
+// poles' meeting point and part in every direction, so no curve comes near
+// it. The middle step: two curves cross there, each through it with a = one
+// pole and b = the other.
+TEST(DoubleCurves, TheRuledPolesMeetAtAPointOrWhereCurvesCross)
+{
+    const double isolatedTimes[] = {0.2, 0.8};
+    for (const double t : isolatedTimes) {
+        const ExactSurface s = exactSurface(EversionMethod::Ruled, 2, t);
+        const Vec3 pole{0, 0, ruledPoleHeight(s.ruled, true)};
+        ASSERT_NEAR(ruledPoleHeight(s.ruled, false), pole.z, 1e-15);
+        const DoubleCurveSet set = find({EversionMethod::Ruled, 2, t});
+        EXPECT_GT(Chords(set, 0.05).distance(pole), 0.05) << "t " << t;
+    }
+    const ExactSurface s = exactSurface(EversionMethod::Ruled, 2, 0.5);
+    const Vec3 pole{0, 0, ruledPoleHeight(s.ruled, true)};
+    int through = 0;
+    for (const DoubleCurve& curve : find({EversionMethod::Ruled, 2, 0.5}).curves)
+        for (const CurvePoint& p : curve.points)
+            if (distance(positionOf(p), pole) == 0) {
+                ++through;
+                EXPECT_EQ(std::fabs(p.a.latitude), 90);
+                EXPECT_EQ(p.a.latitude, -p.b.latitude);
+            }
+    EXPECT_EQ(through, 2);
+}
+
+TEST(DoubleCurves, TheSameOnAnyNumberOfThreads)
+{
+#if defined(_OPENMP)
+    const int threads = omp_get_max_threads();
+    for (const Case c : {Case{EversionMethod::Corrugations, 8, 0.5}, Case{EversionMethod::Ruled, 2, 0.5}}) {
+        omp_set_num_threads(1);
+        const DoubleCurveSet one = find(c);
+        omp_set_num_threads(4);
+        const DoubleCurveSet four = find(c);
+        ASSERT_EQ(one.curves.size(), four.curves.size()) << c;
+        for (std::size_t k = 0; k < one.curves.size(); ++k) {
+            ASSERT_EQ(one.curves[k].points.size(), four.curves[k].points.size()) << c;
+            ASSERT_EQ(one.curves[k].closed, four.curves[k].closed) << c;
+            for (std::size_t i = 0; i < one.curves[k].points.size(); ++i)
+                for (int d = 0; d < 3; ++d)
+                    ASSERT_EQ(one.curves[k].points[i].position[d], four.curves[k].points[i].position[d]) << c;
+        }
+        ASSERT_EQ(one.triplePoints.size(), four.triplePoints.size()) << c;
+    }
+    omp_set_num_threads(threads);
+#endif
+}
+
+TEST(SurfaceSymmetry, EachElementTurnsOriginsAndSpaceAlike)
+{
+    // f(g p) = g f(p) for origins over the whole sphere, rounding apart.
+    for (const Case c : {Case{EversionMethod::Corrugations, 8, 0.4}, Case{EversionMethod::Corrugations, 3, 0.8},
+                         Case{EversionMethod::Ruled, 2, 0.3}, Case{EversionMethod::Ruled, 5, 0.6}}) {
+        const ExactSurface s = exactSurface(c.method, c.around, c.t);
+        const SurfaceSymmetry group = surfaceSymmetry(c.method, c.around);
+        EXPECT_EQ(group.order(), c.method == EversionMethod::Corrugations ? 2 * c.around : c.around);
+        for (double lat = -80; lat <= 80; lat += 23)
+            for (double lon = -175; lon < 180; lon += 31) {
+                const Origin o{lat, lon};
+                const Vec3 f = at(s, o);
+                for (int g = 0; g < group.order(); ++g) {
+                    EXPECT_LT(distance(at(s, applySymmetry(group, g, o)), applySymmetry(group, g, f)), 1e-12) << c;
+                    EXPECT_LT(distance(unitOfOrigin(applySymmetry(group, g, o)), applySymmetry(group, g, unitOfOrigin(o))),
+                              1e-12);
+                    for (int h = 0; h < group.order(); ++h)
+                        EXPECT_LT(distance(applySymmetry(group, group.compose(g, h), f),
+                                           applySymmetry(group, g, applySymmetry(group, h, f))),
+                                  1e-12);
+                }
+            }
+    }
+}

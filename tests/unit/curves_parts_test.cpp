@@ -1,0 +1,248 @@
+// The parts the double curves are made with: the chart of origins at the
+// poles and the seam, the exact crossings that chain into closed polylines,
+// the lift of a fundamental piece round its holonomy or folds, Newton's
+// method for double and triple points, the excursions dropped from a
+// polyline, and curves joined end to end.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "curves/CrossingGraph.h"
+#include "curves/CurveJoins.h"
+#include "curves/CurveLift.h"
+#include "curves/DoubleCurves.h"
+#include "curves/GapFilling.h"
+#include "curves/SheetNewton.h"
+
+namespace {
+Vec3 at(const ExactSurface& s, const Origin& o)
+{
+    const Jet4Vec p = exactPoint(s, o);
+    return {p.x.value, p.y.value, p.z.value};
+}
+
+TracePoint pointAt(double x, double y)
+{
+    TracePoint p{};
+    p.position = {x, y, 0};
+    return p;
+}
+
+DoubleCurve line(std::initializer_list<double> xs, double y)
+{
+    DoubleCurve c;
+    for (const double x : xs)
+        c.points.push_back({{x, y, 0}, {0, 10 * x}, {20, 10 * x}});
+    return c;
+}
+}
+
+TEST(SheetChart, MovesAlongEastAndNorthAreTheSurfaceDerivativesAnywhere)
+{
+    // Central differences along the chart's own moves, at the seam of
+    // longitudes and a hair from each pole, where longitude says nothing.
+    const ExactSurface s = exactSurface(EversionMethod::Corrugations, 8, 0.45);
+    const double h = 1e-6;
+    for (const Origin o : {Origin{20, 179.9999}, Origin{-35, -180}, Origin{89.9999, 30}, Origin{-89.9999, -60}}) {
+        const SheetJet j = sheetJet(s, unitOfOrigin(o));
+        EXPECT_LT(distance(unitOfOrigin(originOfUnit(j.unit)), j.unit), 1e-15);
+        const Vec3 de = (sheetJet(s, moveOnSphere(j, h, 0)).position - sheetJet(s, moveOnSphere(j, -h, 0)).position) * (0.5 / h);
+        const Vec3 dn = (sheetJet(s, moveOnSphere(j, 0, h)).position - sheetJet(s, moveOnSphere(j, 0, -h)).position) * (0.5 / h);
+        EXPECT_LT(distance(de, j.alongEast), 1e-5 * (1 + length(j.alongEast))) << o.latitude << " " << o.longitude;
+        EXPECT_LT(distance(dn, j.alongNorth), 1e-5 * (1 + length(j.alongNorth))) << o.latitude << " " << o.longitude;
+    }
+    // At a pole itself the chart steps off it along the meridian it is given.
+    const SheetJet pole = sheetJet(s, {0, 0, 1});
+    EXPECT_NEAR(angleBetween(pole.unit, {0, 0, 1}), chartPoleGap, 1e-15);
+}
+
+// The exact crossings of a closed mesh: every crossing ends exactly two
+// segments, so the crossing graph has no end that stops, with and without
+// the symmetry, at times with mirror images meeting in degenerate places.
+TEST(MeshSelfIntersection, EveryCrossingEndsTwoSegmentsSoNoChainStops)
+{
+    struct Case {
+        EversionMethod method;
+        int around;
+        double t;
+    };
+    for (const Case c : {Case{EversionMethod::Corrugations, 8, 0.5}, Case{EversionMethod::Corrugations, 8, 0.9},
+                         Case{EversionMethod::Corrugations, 3, 0.7}, Case{EversionMethod::Corrugations, 5, 0.3}}) {
+        const ExactSurface s = exactSurface(c.method, c.around, c.t);
+        for (const bool symmetric : {true, false}) {
+            const SearchMesh mesh = symmetric ? buildSearchMesh(s, surfaceSymmetry(c.method, c.around), 12, 12)
+                                              : buildSearchMesh(s, trivialSymmetry(), 12, 12 * c.around);
+            const CrossingGraph graph =
+                buildCrossingGraph(mesh, representativeSegments(mesh, buildSearchIndex(mesh), PairFilter{}));
+            ASSERT_FALSE(graph.paths.empty()) << c.t;
+            for (const CrossingPath& p : graph.paths) {
+                EXPECT_NE(p.startEnd, PathEnd::Stops) << c.t << " symmetric " << symmetric;
+                EXPECT_NE(p.finishEnd, PathEnd::Stops) << c.t << " symmetric " << symmetric;
+            }
+        }
+    }
+}
+
+// A path of three nodes in the dihedral group of order 8 (n = 4), all in the
+// first node's frame, so that a fold's element is its half turn as it is:
+// its lift and stabilizer for each way its ends can go.
+TEST(CurveLift, APieceComesRoundItsHolonomyOrBackAcrossItsFolds)
+{
+    const SurfaceSymmetry g = surfaceSymmetry(EversionMethod::Corrugations, 4);
+    struct Case {
+        PathEnd start, finish;
+        int holonomy, startFold, finishFold;
+        std::size_t steps, stabilizer, images;
+        bool closed;
+    };
+    const int quarter = g.element(1, false), half = g.element(2, false), flip = g.element(0, true);
+    const Case cases[] = {
+        {PathEnd::Closes, PathEnd::Closes, 0, 0, 0, 3, 1, 8, true},
+        {PathEnd::Closes, PathEnd::Closes, quarter, 0, 0, 12, 4, 2, true},
+        {PathEnd::Closes, PathEnd::Closes, half, 0, 0, 6, 2, 4, true},
+        {PathEnd::Folds, PathEnd::Folds, 0, flip, flip, 6, 2, 4, true},
+        {PathEnd::Folds, PathEnd::Folds, 0, flip, g.element(1, true), 24, 8, 1, true},
+        {PathEnd::Stops, PathEnd::Stops, 0, 0, 0, 3, 1, 8, false},
+        {PathEnd::Folds, PathEnd::Stops, 0, flip, 0, 6, 2, 4, false},
+        {PathEnd::Stops, PathEnd::Folds, 0, 0, flip, 6, 2, 4, false},
+    };
+    for (const Case& c : cases) {
+        CrossingPath path;
+        path.nodes = {0, 1, 2};
+        path.frames = {0, 0, 0};
+        path.startEnd = c.start;
+        path.finishEnd = c.finish;
+        path.holonomy = c.holonomy;
+        path.startFold = c.startFold;
+        path.finishFold = c.finishFold;
+        const Lift lift = liftPath(g, path);
+        SCOPED_TRACE(testing::Message() << "ends " << static_cast<int>(c.start) << " " << static_cast<int>(c.finish)
+                                        << " holonomy " << c.holonomy << " folds " << c.startFold << " " << c.finishFold);
+        EXPECT_EQ(lift.steps.size(), c.steps);
+        EXPECT_EQ(lift.stabilizer.size(), c.stabilizer);
+        EXPECT_EQ(lift.closed, c.closed);
+        EXPECT_EQ(liftImages(g, lift).size(), c.images);
+        // Each step is a distinct place: the lift never comes by one twice.
+        for (std::size_t i = 0; i < lift.steps.size(); ++i)
+            for (std::size_t j = i + 1; j < lift.steps.size(); ++j)
+                EXPECT_FALSE(lift.steps[i].index == lift.steps[j].index && lift.steps[i].frame == lift.steps[j].frame);
+        // The stabilizer is a group: closed under composition.
+        for (const int a : lift.stabilizer)
+            for (const int b : lift.stabilizer)
+                EXPECT_NE(std::find(lift.stabilizer.begin(), lift.stabilizer.end(), g.compose(a, b)), lift.stabilizer.end());
+    }
+}
+
+TEST(SheetNewton, DoubleAndTriplePointsComeBackFromEstimatesAndOneSheetDoesNot)
+{
+    const ExactSurface s = exactSurface(EversionMethod::Corrugations, 8, 0.5);
+    DoubleCurveRequest r;
+    r.t = 0.5;
+    const DoubleCurveSet set = findDoubleCurves(r);
+    ASSERT_FALSE(set.curves.empty());
+    ASSERT_FALSE(set.triplePoints.empty());
+
+    // A found point, its origins moved by about 0.3 degrees.
+    const CurvePoint& p = set.curves.front().points.front();
+    const Vec3 nudge{2e-3, -3e-3, 1e-3};
+    DoubleSolution d;
+    ASSERT_TRUE(solveDoublePoint(s, normalized(unitOfOrigin(p.a) + nudge), normalized(unitOfOrigin(p.b) - nudge), d));
+    EXPECT_LE(d.residual, doubleTolerance);
+    EXPECT_LT(distance(d.a.position, {p.position[0], p.position[1], p.position[2]}), 0.02);
+    // Along the curve's tangent f(a) - f(b) stays zero to first order.
+    const CurveTangent tangent = curveTangent(d);
+    for (const double h : {1e-3, 1e-4}) {
+        const Vec3 gap = at(s, originOfUnit(normalized(d.a.unit + tangent.alongA * h))) -
+                         at(s, originOfUnit(normalized(d.b.unit + tangent.alongB * h)));
+        EXPECT_LT(length(gap), 50 * h * h) << h;
+    }
+    // Two origins of one sheet meet trivially: refused.
+    DoubleSolution same;
+    EXPECT_FALSE(solveDoublePoint(s, unitOfOrigin(p.a), normalized(unitOfOrigin(p.a) + nudge), same));
+
+    // Triple points lie close together in places: a tenth of the nudge.
+    const TriplePoint& t = set.triplePoints.front();
+    TripleSolution three;
+    ASSERT_TRUE(solveTriplePoint(s, normalized(unitOfOrigin(t.origins[0]) + nudge * 0.1),
+                                 normalized(unitOfOrigin(t.origins[1]) - nudge * 0.1), unitOfOrigin(t.origins[2]), three));
+    EXPECT_LE(three.residual, doubleTolerance);
+    EXPECT_LT(distance(three.sheets[0].position, {t.position[0], t.position[1], t.position[2]}), 1e-6);
+
+    // Where the ruled method's caps touch without crossing (two lobes,
+    // t = 0.2), no double point is found next to the meeting poles.
+    const ExactSurface ruled = exactSurface(EversionMethod::Ruled, 2, 0.2);
+    DoubleSolution touch;
+    EXPECT_FALSE(solveDoublePoint(ruled, unitOfOrigin({85, 45}), unitOfOrigin({-85, -135}), touch) &&
+                 distance(touch.a.position, {0, 0, ruledPoleHeight(ruled.ruled, true)}) < 0.05);
+}
+
+// Polylines along y = 0 whose middle runs back over what came before: the
+// doubled part is dropped, a hairpin that is not doubled is kept, and a loop
+// drops the same wherever it starts.
+TEST(GapFilling, ExcursionsBackOverAPolylineAreDroppedAndHairpinsKept)
+{
+    const double near = 0.01;
+    std::vector<TracePoint> doubled;
+    for (const double x : {0.0, 0.1, 0.2, 0.3, 0.2, 0.1, 0.3001, 0.4, 0.5})
+        doubled.push_back(pointAt(x, x == 0.1 && doubled.size() > 3 ? 0.002 : 0));
+    const std::vector<char> kept = withoutExcursions(doubled, false, near);
+    EXPECT_EQ(kept, (std::vector<char>{1, 1, 0, 0, 0, 0, 1, 1, 1}));
+
+    std::vector<TracePoint> hairpin;
+    for (const double x : {0.0, 0.1, 0.2, 0.3, 0.2, 0.1, 0.0})
+        hairpin.push_back(pointAt(x, hairpin.size() > 3 ? 0.05 : 0));
+    for (const char k : withoutExcursions(hairpin, false, near))
+        EXPECT_TRUE(k);
+
+    // The doubled polyline closed into a loop by a return leg at y = -1,
+    // started at each point in turn.
+    std::vector<TracePoint> loop = doubled;
+    for (const double x : {0.5, 0.25, 0.0})
+        loop.push_back(pointAt(x, -1));
+    std::size_t dropped = 0;
+    for (const char k : withoutExcursions(loop, true, near))
+        dropped += !k;
+    for (std::size_t shift = 1; shift < loop.size(); ++shift) {
+        std::vector<TracePoint> turned(loop.begin() + static_cast<long>(shift), loop.end());
+        turned.insert(turned.end(), loop.begin(), loop.begin() + static_cast<long>(shift));
+        std::size_t again = 0;
+        for (const char k : withoutExcursions(turned, true, near))
+            again += !k;
+        EXPECT_EQ(again, dropped) << "starting at " << shift;
+    }
+    EXPECT_EQ(dropped, 4u);
+}
+
+TEST(CurveJoins, EndsJoinInChainsAndAChainBackToItsStartIsALoop)
+{
+    // Three pieces of one loop, each given end to end the wrong way once.
+    const std::vector<DoubleCurve> pieces = {line({0.0, 0.1}, 0), line({0.3, 0.2}, 0), line({0.4, 0.5}, 0)};
+    std::vector<std::vector<CurvePoint>> tails(6);
+    std::vector<long> partner(6, -1);
+    const auto link = [&](long a, long b) {
+        partner[a] = b;
+        partner[b] = a;
+    };
+    link(1, 3);  // last of the first to last of the second
+    link(2, 4);  // first of the second to first of the third
+    tails[1] = line({0.15}, 0).points;
+    std::vector<DoubleCurve> joined = joinEnds(pieces, tails, partner);
+    ASSERT_EQ(joined.size(), 1u);
+    EXPECT_FALSE(joined[0].closed);
+    std::vector<double> xs;
+    for (const CurvePoint& p : joined[0].points)
+        xs.push_back(p.position[0]);
+    EXPECT_EQ(xs, (std::vector<double>{0.0, 0.1, 0.15, 0.2, 0.3, 0.4, 0.5}));
+
+    link(5, 0);  // and round to the start
+    joined = joinEnds(pieces, tails, partner);
+    ASSERT_EQ(joined.size(), 1u);
+    EXPECT_TRUE(joined[0].closed);
+    EXPECT_EQ(joined[0].points.size(), 7u);
+    // A piece with no join stays as it was.
+    const std::vector<DoubleCurve> alone = joinEnds(pieces, std::vector<std::vector<CurvePoint>>(6), std::vector<long>(6, -1));
+    ASSERT_EQ(alone.size(), 3u);
+    EXPECT_EQ(alone[1].points[0].position[0], 0.3);
+}
