@@ -287,6 +287,8 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
             full = std::move(clean);
             fundamental = keptBefore;
         }
+        if (full.size() < 2)
+            continue;
         const std::vector<int> images = liftImages(symmetry, line.lift);
         const auto broken = std::find_if(full.begin(), full.end(), isBreak);
         if (broken == full.end()) {

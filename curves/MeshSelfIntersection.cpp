@@ -4,10 +4,17 @@
 #include <utility>
 
 namespace {
-bool hasVertex(const SearchMesh& mesh, std::uint32_t t, std::uint32_t v)
+// The rows of the grid a triangle reaches, first and last.
+void rowsOf(const SearchMesh& mesh, std::uint32_t t, int& first, int& last)
 {
-    const auto& x = mesh.triangles[t];
-    return x[0] == v || x[1] == v || x[2] == v;
+    first = mesh.lastRow();
+    last = 0;
+    for (const std::uint32_t v : mesh.triangles[t]) {
+        int row, column;
+        mesh.rowColumn(v, row, column);
+        first = std::min(first, row);
+        last = std::max(last, row);
+    }
 }
 
 std::uint64_t pairKey(const MeshSegment& s)
@@ -20,8 +27,11 @@ bool PairFilter::skip(const SearchMesh& mesh, std::uint32_t a, std::uint32_t b) 
 {
     if (!polesTouch)
         return false;
-    return (hasVertex(mesh, a, northPole) && hasVertex(mesh, b, southPole)) ||
-           (hasVertex(mesh, a, southPole) && hasVertex(mesh, b, northPole));
+    int a0, a1, b0, b1;
+    rowsOf(mesh, a, a0, a1);
+    rowsOf(mesh, b, b0, b1);
+    const int south = mesh.lastRow() - polarRows;
+    return (a0 < polarRows && b1 > south) || (b0 < polarRows && a1 > south);
 }
 
 Crossing mapCrossing(const SearchMesh& mesh, int element, const Crossing& c)

@@ -183,8 +183,6 @@ TEST(DoubleCurves, NothingIsMissingAgainstAFinerMeshSearchedWithoutSymmetry)
         const int fine = 48;
         const SearchMesh mesh = buildSearchMesh(s, trivialSymmetry(), fine, fine * c.around);
         PairFilter filter;
-        filter.northPole = mesh.vertex(0, 0);
-        filter.southPole = mesh.vertex(mesh.lastRow(), 0);
         filter.polesTouch = c.method == EversionMethod::Ruled && !s.ruled.unfolding;
         const std::vector<MeshSegment> segments = representativeSegments(mesh, buildSearchIndex(mesh), filter);
         const CrossingGraph graph = buildCrossingGraph(mesh, segments);
