@@ -26,15 +26,25 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // (8 x 8 at t = 0.3 gave one curve for nine); the search is never
     // coarser than that. The ruled method's caps part so slowly round the
     // meeting poles that at 12 x 12 its curve through them at t = 0.3 (two
-    // lobes) came out in pieces that ran over each other, 3.5 long where 2.0
-    // is right (at 24 x 12 still 2.3); at 24 x 24 it is one loop of 1.9.
+    // lobes) came out in pieces that ran over each other, 3.5 long where 1.9
+    // is right (at 24 x 12 still 2.3; at 12 x 12 with the caps left out as
+    // below, four loops of 1.1 in all); at 24 x 24 it is one loop of 1.9.
     const bool ruled = request.method == EversionMethod::Ruled;
     const int latitudinal = std::max(minimumSearchPatches, request.latitudinalPatches);
     const int longitudinal = std::max(minimumSearchPatches, request.longitudinalPatches);
     const int least = ruled ? minimumRuledPatches : 0;
     const SearchMesh mesh = buildSearchMesh(surface, symmetry, std::max(latitudinal, least), std::max(longitudinal, least));
+    const PoleContact contact = poleContact(surface);
     PairFilter filter;
-    filter.polesTouch = ruled && !surface.ruled.unfolding;
+    // NOTE: round the meeting point the fragments reach about 1/48 turn of
+    // the sphere from the poles whatever the resolution (at 48 x 48, leaving
+    // out one row there, t = 0.3 gave a spurious loop folded over itself and
+    // an end left open); with three lobes or more at the middle steps, as far
+    // as the caps part more slowly than their facets stray from them (24 x
+    // 24, three lobes, t = 0.45: short loops over the curves and ends turned
+    // back, out to 20 degrees from the poles).
+    filter.polarRows = polarRowsLeftOut(surface, contact, mesh);
+    filter.polesTouch = filter.polarRows > 0;
     const SearchIndex index = buildSearchIndex(mesh);
     const std::vector<MeshSegment> segments = representativeSegments(mesh, index, filter);
     const CrossingGraph graph = buildCrossingGraph(mesh, segments);
@@ -50,12 +60,14 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     settings.deviation = 0.1 * row;
     const std::vector<TracedPolyline> traced = traceDoubleCurves(surface, mesh, graph, settings);
     out.curves = placeImages(symmetry, traced);
-    // Ends are looked for within a few rows: the polar fans left out of the
-    // search reach about two rows from the poles' meeting point.
+    // Ends are taken up a few rows beyond the polar rows left out of the
+    // search.
     const FollowSteps steps{0.5 * settings.spacing, settings.longestGap, 2 * settings.deviation, settings.sharpestTurn};
     // Near the meeting point the sheets part slowly (their angle's sine
-    // falls with the distance), so the last 0.01 is a straight chord.
-    joinThroughPole(surface, poleContact(surface), 4 * row, std::max(settings.deviation, 0.01), steps, out.curves);
+    // falls with the distance), so the last 0.01 at least is a straight
+    // chord.
+    joinThroughPole(surface, contact, filter.polarRows + 3, row, std::max(settings.deviation, 0.01), steps,
+                    out.curves);
     bridgeBreaks(surface, 3 * row, 3 * row, steps, out.curves);
     out.triplePoints = findTriplePoints(surface, mesh, index, traced);
     return out;
