@@ -29,7 +29,6 @@ struct MeshSegment {
 struct PairFilter {
     bool polesTouch = false;
     int polarRows = 1;
-    bool skip(const SearchMesh& mesh, std::uint32_t a, std::uint32_t b) const;
 };
 
 // What the searches share: the snapped mesh, every triangle's box, the grid
