@@ -27,5 +27,7 @@ void bridgeBreaks(const ExactSurface& surface, double reach, double sheetReach, 
 
 CurvePoint curvePoint(const TracePoint& p);
 // The end's point as a TracePoint again, its tangent leading away from the
-// curve; false if Newton's method does not confirm it.
-bool endPoint(const ExactSurface& surface, const DoubleCurve& curve, bool back, TracePoint& out);
+// curve as seen from its first point at least `apart` (world units) from the
+// end (a hook shorter than that at the end does not turn it); false if
+// Newton's method does not confirm it.
+bool endPoint(const ExactSurface& surface, const DoubleCurve& curve, bool back, double apart, TracePoint& out);

@@ -126,6 +126,12 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
                                               const CrossingGraph& graph, const TracingSettings& settings)
 {
     const SurfaceSymmetry& symmetry = mesh.symmetry;
+    // Two points closer than a fifth of a row are the remnant of a chain cut
+    // short where curves cross or sheets nearly coincide (it lies on a curve
+    // found whole), not a curve.
+    const auto remnant = [&](const std::vector<TracePoint>& p) {
+        return p.size() < 2 || (p.size() == 2 && distance(p[0].position, p[1].position) < 2 * settings.deviation);
+    };
     std::vector<NodeState> nodes(graph.nodes.size());
     refineNodes(surface, mesh, graph, chooseNodes(mesh, graph, settings.spacing, nodes), nodes);
     refineNodes(surface, mesh, graph, replaceFailures(graph, nodes), nodes);
@@ -287,6 +293,8 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
             full = std::move(clean);
             fundamental = keptBefore;
         }
+        if (remnant(full))
+            continue;
         const std::vector<int> images = liftImages(symmetry, line.lift);
         const auto broken = std::find_if(full.begin(), full.end(), isBreak);
         if (broken == full.end()) {
@@ -302,15 +310,15 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
                 piece.push_back(*p);
                 continue;
             }
-            if (piece.size() >= 2)
+            if (!remnant(piece))
                 traced.push_back({std::move(piece), false, images, 0});
             piece.clear();
         }
         if (line.closed)
             piece.insert(piece.end(), head.begin(), head.end());
-        else if (head.size() >= 2)
+        else if (!remnant(head))
             traced.push_back({std::move(head), false, images, 0});
-        if (piece.size() >= 2)
+        if (!remnant(piece))
             traced.push_back({std::move(piece), false, images, 0});
     }
     return traced;

@@ -7,7 +7,8 @@
 // its polyline (CurveLift.h), the gaps between its refined points are filled
 // (GapFilling.h), once for each orbit of gaps under the group, excursions
 // where the chain ran back over itself are dropped, and the polyline is cut
-// at the gaps that could not be filled. A crossing is refined once for all
+// at the gaps that could not be filled; a piece of two points closer than
+// twice `deviation` is dropped as a remnant. A crossing is refined once for all
 // the places the group puts it; the polyline's images complete the set.
 //
 // Deterministic; the refinements are spread over OpenMP threads.

@@ -13,6 +13,7 @@
 
 namespace {
 constexpr int minimumSearchPatches = 12;
+constexpr int minimumRuledPatches = 24;
 }
 
 DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
@@ -23,32 +24,50 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // NOTE: below 12 patches a hemisphere or a strip the faceted sheets meet in
     // places the surface's do not, and chains join curves that are apart
     // (8 x 8 at t = 0.3 gave one curve for nine); the search is never
-    // coarser than that.
+    // coarser than that. The ruled method's caps part so slowly round the
+    // meeting poles that at 12 x 12 its curve through them at t = 0.3 (two
+    // lobes) came out in pieces that ran over each other, 3.5 long where 1.9
+    // is right (at 24 x 12 still 2.3; at 12 x 12 with the caps left out as
+    // below, four loops of 1.1 in all); at 24 x 24 it is one loop of 1.9.
+    const bool ruled = request.method == EversionMethod::Ruled;
     const int latitudinal = std::max(minimumSearchPatches, request.latitudinalPatches);
     const int longitudinal = std::max(minimumSearchPatches, request.longitudinalPatches);
-    const SearchMesh mesh = buildSearchMesh(surface, symmetry, latitudinal, longitudinal);
+    const int least = ruled ? minimumRuledPatches : 0;
+    const SearchMesh mesh = buildSearchMesh(surface, symmetry, std::max(latitudinal, least), std::max(longitudinal, least));
+    const PoleContact contact = poleContact(surface);
     PairFilter filter;
-    filter.northPole = mesh.vertex(0, 0);
-    filter.southPole = mesh.vertex(mesh.lastRow(), 0);
-    filter.polesTouch = request.method == EversionMethod::Ruled && !surface.ruled.unfolding;
+    // NOTE: round the meeting point the fragments reach about 1/48 turn of
+    // the sphere from the poles whatever the resolution (at 48 x 48, leaving
+    // out one row there, t = 0.3 gave a spurious loop folded over itself and
+    // an end left open); with three lobes or more at the middle steps, as far
+    // as the caps part more slowly than their facets stray from them (24 x
+    // 24, three lobes, t = 0.45: short loops over the curves and ends turned
+    // back, out to 20 degrees from the poles).
+    filter.polarRows = polarRowsLeftOut(surface, contact, mesh);
+    filter.polesTouch = filter.polarRows > 0;
     const SearchIndex index = buildSearchIndex(mesh);
     const std::vector<MeshSegment> segments = representativeSegments(mesh, index, filter);
     const CrossingGraph graph = buildCrossingGraph(mesh, segments);
 
-    // The mesh's rows are pi / 2L apart on the unit sphere.
-    const double row = std::numbers::pi / (2 * latitudinal);
+    // The search's rows are pi / 2L apart on the unit sphere; the curves are
+    // as dense as they are (following the ruled method's curves through the
+    // meeting poles with points half as dense let them run over each other
+    // again).
+    const double row = std::numbers::pi / mesh.lastRow();
     TracingSettings settings;
     settings.spacing = 1.5 * row;
     settings.longestGap = 1.5 * row;
     settings.deviation = 0.1 * row;
     const std::vector<TracedPolyline> traced = traceDoubleCurves(surface, mesh, graph, settings);
     out.curves = placeImages(symmetry, traced);
-    // The polar fans left out of the search reach about two rows from the
-    // poles' meeting point.
+    // Ends are taken up a few rows beyond the polar rows left out of the
+    // search.
     const FollowSteps steps{0.5 * settings.spacing, settings.longestGap, 2 * settings.deviation, settings.sharpestTurn};
     // Near the meeting point the sheets part slowly (their angle's sine
-    // falls with the distance), so the last 0.01 is a straight chord.
-    joinThroughPole(surface, poleContact(surface), 4 * row, std::max(settings.deviation, 0.01), steps, out.curves);
+    // falls with the distance), so the last 0.01 at least is a straight
+    // chord.
+    joinThroughPole(surface, contact, filter.polarRows + 3, row, std::max(settings.deviation, 0.01), steps,
+                    out.curves);
     bridgeBreaks(surface, 3 * row, 3 * row, steps, out.curves);
     out.triplePoints = findTriplePoints(surface, mesh, index, traced);
     return out;

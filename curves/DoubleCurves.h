@@ -9,17 +9,22 @@
 // (Origin.h). Every point is refined until |f(a) - f(b)| <= 1e-10 for the
 // exact surface f (ExactSurface.h), and the turned copies add only rounding
 // to that; a and b are at least 0.01 radian apart on the t = 0 sphere, and
-// the sheets cross there rather than touch. Consecutive points are at most
-// 1.5 rows of the search mesh apart and their chord strays from the curve
-// by about a tenth of a row at most. A curve is left open where it could
-// not be followed on: close to a point of the axis where the corrugation
-// method's turns bring all n strips' sheets together.
+// the sheets cross there rather than touch (the sine of their angle at least
+// 1e-4, or 1e-6 on the way into the ruled method's meeting poles, where they
+// do touch). Consecutive points are at most 1.5 rows of the search mesh
+// apart and their chord strays from the curve by about a tenth of a row at
+// most, but for the last chord into the meeting poles (up to 0.1 long). A
+// curve is left open where it could not be followed on: close to a point of
+// the axis where the corrugation method's turns bring all n strips' sheets
+// together, and rarely where a curve crosses itself on a mirror plane of
+// the surface.
 //
-// The search mesh has the request's patches, and at least 12 of each. The
-// ruled method's meeting poles (its closing steps) are handled as
-// PoleContact.h says. At the halfway time with an odd number of lobes that
-// method's surface covers itself twice: sheets that coincide only touch, and
-// only where sheets of it cross is a curve reported.
+// The search mesh has the request's patches, and at least 12 of each (24
+// with the ruled method). The ruled method's meeting poles (its closing
+// steps) are handled as PoleContact.h says. At the halfway time with an odd
+// number of lobes that method's surface covers itself twice: sheets that
+// coincide only touch, and only where sheets of it cross is a curve
+// reported.
 //
 // findDoubleCurves may be called from any one thread and spreads its work
 // over OpenMP threads; it keeps no state between calls and its result does

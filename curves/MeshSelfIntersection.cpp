@@ -4,24 +4,32 @@
 #include <utility>
 
 namespace {
-bool hasVertex(const SearchMesh& mesh, std::uint32_t t, std::uint32_t v)
+// Which polar rows a triangle reaches: bit 1 those next to the north pole,
+// bit 2 those next to the south pole (PairFilter).
+std::vector<std::uint8_t> polarSides(const SearchMesh& mesh, const PairFilter& filter)
 {
-    const auto& x = mesh.triangles[t];
-    return x[0] == v || x[1] == v || x[2] == v;
+    std::vector<std::uint8_t> sides;
+    if (!filter.polesTouch)
+        return sides;
+    sides.resize(mesh.triangleCount());
+    const int south = mesh.lastRow() - filter.polarRows;
+    for (std::uint32_t t = 0; t < mesh.triangleCount(); ++t) {
+        int first = mesh.lastRow(), last = 0;
+        for (const std::uint32_t v : mesh.triangles[t]) {
+            int row, column;
+            mesh.rowColumn(v, row, column);
+            first = std::min(first, row);
+            last = std::max(last, row);
+        }
+        sides[t] = static_cast<std::uint8_t>((first < filter.polarRows ? 1 : 0) | (last > south ? 2 : 0));
+    }
+    return sides;
 }
 
 std::uint64_t pairKey(const MeshSegment& s)
 {
     return (static_cast<std::uint64_t>(s.triangles[0]) << 32) | s.triangles[1];
 }
-}
-
-bool PairFilter::skip(const SearchMesh& mesh, std::uint32_t a, std::uint32_t b) const
-{
-    if (!polesTouch)
-        return false;
-    return (hasVertex(mesh, a, northPole) && hasVertex(mesh, b, southPole)) ||
-           (hasVertex(mesh, a, southPole) && hasVertex(mesh, b, northPole));
 }
 
 Crossing mapCrossing(const SearchMesh& mesh, int element, const Crossing& c)
@@ -64,6 +72,10 @@ std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const Se
     // about; every triangle is a query.
     const TriangleGrid& grid = index.domain;
     const long queries = static_cast<long>(mesh.triangleCount());
+    const std::vector<std::uint8_t> polar = polarSides(mesh, filter);
+    const auto skipped = [&](std::uint32_t a, std::uint32_t b) {
+        return !polar.empty() && (((polar[a] & 1) && (polar[b] & 2)) || ((polar[a] & 2) && (polar[b] & 1)));
+    };
 
     // NOTE: the triangles ask in runs of consecutive numbers (neighbours in
     // one row of the grid) with the box of the run: at 48 x 48 patches this
@@ -101,7 +113,7 @@ std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const Se
                     const int gb = mesh.elementOf(b);
                     if (tb < a || (tb == a && symmetry.inverse(gb) < gb))
                         continue;
-                    if (triangleNeighbours(mesh, a, b) || filter.skip(mesh, a, b))
+                    if (triangleNeighbours(mesh, a, b) || skipped(a, b))
                         continue;
                     Crossing c[4];
                     bool edgeOfA[4];

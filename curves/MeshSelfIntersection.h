@@ -21,13 +21,14 @@ struct MeshSegment {
     Crossing ends[2];
 };
 
-// Whether a pair of triangles is left out of the search: the ruled method's
-// two poles, while they meet in space, are one point where two sheets only
-// touch.
+// Whether a pair of triangles is left out of the search: while the ruled
+// method's two poles meet in space, a triangle within `polarRows` rows of one
+// pole is not asked about against one within as many of the other. The caps
+// touch at the meeting point and part slowly round it, so that faceted, they
+// meet in fragments that are no curve of the surface (PoleContact.h).
 struct PairFilter {
-    std::uint32_t northPole = 0, southPole = 0;
     bool polesTouch = false;
-    bool skip(const SearchMesh& mesh, std::uint32_t a, std::uint32_t b) const;
+    int polarRows = 1;
 };
 
 // What the searches share: the snapped mesh, every triangle's box, the grid

@@ -3,23 +3,26 @@
 // 2 to 6): one point where the north and south polar caps touch, each
 // horizontal there, one facing up and one down.
 //
-// The search leaves the two polar fans out against each other, since faceted
-// caps touching at a point intersect in fragments that are no curve of the
-// surface. What remains depends on how the caps part from the point: where
-// they curve apart in every direction (steps 2 and 6 with two lobes) the
-// point is isolated and nothing is added; where they cross (the middle
-// steps with two lobes), double curves run into the point, and the searched
-// curves end near it. joinThroughPole follows each such end along the curve
-// until it reaches the point (or, where the sheets part too slowly for
-// Newton's method, heads straight at it), and joins the ends that arrive
-// from opposite directions through the point itself, where a = one pole and
-// b = the other meet exactly. An end that does not reach the point is left
-// as it is.
+// The search leaves the two polar caps out against each other near the
+// point (polarRowsLeftOut), since faceted caps that touch, or part more
+// slowly than their facets stray from them, meet in fragments that are no
+// curve of the surface. What remains depends on how the caps part from the
+// point: where they curve apart in every direction (steps 2 and 6 with two
+// lobes) the point is isolated and nothing is added; where they cross (the
+// middle steps), double curves run into the point along straight lines
+// through it (two lines with two lobes, three with three, ...), and the
+// searched curves end near it. joinThroughPole follows each such end along
+// the curve, down to sheets at ever smaller angles, until it reaches the
+// point (or, where even that fails, heads straight at it) or another such
+// end; ends that reach the point from opposite directions join through the
+// point itself, where a = one pole and b = the other meet exactly. An end
+// that gets nowhere is left as it is.
 //
 // Pure; spreads the following over OpenMP threads; deterministic.
 #include <vector>
 
 #include "curves/DoubleCurves.h"
+#include "curves/SearchMesh.h"
 #include "curves/TracePoint.h"
 
 struct PoleContact {
@@ -29,8 +32,16 @@ struct PoleContact {
 
 PoleContact poleContact(const ExactSurface& surface);
 
-// `reach`: how near the point (world units) a curve's end must be for it to
-// be followed in; `arrival`: how near it the following must get for the end
-// to reach it (the rest is a straight chord); `steps`: how it is followed.
-void joinThroughPole(const ExactSurface& surface, const PoleContact& contact, double reach, double arrival,
-                     const FollowSteps& steps, std::vector<DoubleCurve>& curves);
+// How many rows next to each pole (at least 1) the search leaves out against
+// the other pole's: a 1/48 turn of the sphere, and farther where the caps'
+// normals at corresponding origins (latitude l, longitude m and -l, m + 180)
+// are everywhere within a quarter row of each other. Caps that coincide
+// throughout (odd lobes at the halfway time) add nothing. 0 without contact.
+int polarRowsLeftOut(const ExactSurface& surface, const PoleContact& contact, const SearchMesh& mesh);
+
+// Ends are taken up whose origins are within `zoneRows` rows (`row`
+// radians each) of their poles; `arrival`: how near the point (world units)
+// the following must get for the end to reach it (the rest is a straight
+// chord); `steps`: how it is followed.
+void joinThroughPole(const ExactSurface& surface, const PoleContact& contact, int zoneRows, double row,
+                     double arrival, const FollowSteps& steps, std::vector<DoubleCurve>& curves);

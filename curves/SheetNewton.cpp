@@ -98,7 +98,7 @@ double component(Vec3 v, int i)
 }
 }
 
-bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out)
+bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out, double leastCrossing)
 {
     SheetJet ja = sheetJet(surface, a), jb = sheetJet(surface, b);
     out.start = ja.position;
@@ -114,7 +114,7 @@ bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolutio
             out.b = jb;
             out.residual = residual;
             return residual <= doubleTolerance && angleBetween(ja.unit, jb.unit) >= minimumSeparation &&
-                   crossingSine(out) >= minimumCrossing;
+                   crossingSine(out) >= leastCrossing;
         }
         // Columns of the 3 x 4 Jacobian of f(a) - f(b).
         const Vec3 columns[4] = {ja.alongEast, ja.alongNorth, jb.alongEast * -1, jb.alongNorth * -1};

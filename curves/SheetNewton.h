@@ -30,7 +30,11 @@ struct DoubleSolution {
 };
 
 // From the estimate (a, b), unit vectors. False when it does not converge.
-bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out);
+// `leastCrossing` lowers the floor on the crossing's sine only where sheets
+// are known to cross at ever smaller angles (into the ruled method's meeting
+// poles, PoleContact.h).
+bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out,
+                      double leastCrossing = minimumCrossing);
 
 struct TripleSolution {
     SheetJet sheets[3];

@@ -43,7 +43,8 @@ bool followStep(const ExactSurface& surface, const TracePoint& at, const FollowS
     for (;;) {
         DoubleSolution s;
         const bool solved =
-            solveDoublePoint(surface, normalized(at.ua + at.ta * step), normalized(at.ub + at.tb * step), s);
+            solveDoublePoint(surface, normalized(at.ua + at.ta * step), normalized(at.ub + at.tb * step), s,
+                             steps.leastCrossing);
         if (solved) {
             next = orientedAlong(alignedWith(at, fromSolution(s)), at.tail);
             const double bend = angleBetween(at.tail, next.tail);

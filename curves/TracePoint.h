@@ -29,9 +29,11 @@ TracePoint alignedWith(const TracePoint& previous, const TracePoint& p);
 
 // How a curve is followed: the first step and the longest (world units);
 // a step is halved while it turns the tangent by more than `sharpestTurn`
-// (radians), unless it is no longer than `finest` already.
+// (radians), unless it is no longer than `finest` already. Each point's
+// sheets cross at an angle whose sine is at least `leastCrossing`.
 struct FollowSteps {
     double first, longest, finest, sharpestTurn;
+    double leastCrossing = minimumCrossing;
 };
 
 // Follows the double curve from `from` the way its tangent points, each step
