@@ -27,20 +27,10 @@ namespace {
 Jet4Vec turned(const Jet4Vec& p, const SurfaceCopy& copy)
 {
     // The turn is linear and constant, so every field turns alike.
-    Jet4Vec out;
-    const auto field = [&](double Jet4::*f) {
-        const double local[3] = {p.x.*f, p.y.*f, p.z.*f};
-        double world[3];
-        turnIntoCopy(local, copy, world);
-        out.x.*f = world[0];
-        out.y.*f = world[1];
-        out.z.*f = world[2];
-    };
-    field(&Jet4::value);
-    field(&Jet4::du);
-    field(&Jet4::dv);
-    field(&Jet4::duv);
-    return out;
+    double m[3][3];
+    copyRotation(copy, m);
+    const auto row = [&](int i) { return (p.x * m[i][0] + p.y * m[i][1]) + p.z * m[i][2]; };
+    return {row(0), row(1), row(2)};
 }
 }
 

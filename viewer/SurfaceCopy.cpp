@@ -34,6 +34,17 @@ SurfaceCopy surfaceCopyOf(EversionMethod method, int around, int hemisphere, int
     return c;
 }
 
+void copyRotation(const SurfaceCopy& copy, double m[3][3])
+{
+    const double a = 2 * std::numbers::pi * copy.turn / copy.around;
+    const double c = std::cos(a), s = std::sin(a);
+    const double flip = copy.flipped ? -1 : 1;
+    const double rows[3][3] = {{flip * c, -flip * s, 0}, {s, c, 0}, {0, 0, flip}};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            m[i][j] = rows[i][j];
+}
+
 void turnIntoCopy(const double local[3], const SurfaceCopy& copy, double world[3])
 {
     const double a = 2 * std::numbers::pi * copy.turn / copy.around;

@@ -41,6 +41,8 @@ inline float copyTurnDegrees(const SurfaceCopy& c)
 
 // A point of the block's own frame turned into the copy's place, in double.
 void turnIntoCopy(const double local[3], const SurfaceCopy& copy, double world[3]);
+// The same turn as a matrix, rows by columns: world = m local.
+void copyRotation(const SurfaceCopy& copy, double m[3][3]);
 
 // The copy's texture transform (see originTextureTransform).
 inline OriginTextureTransform copyTextureTransform(const SurfaceCopy& c)
