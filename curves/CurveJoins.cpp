@@ -10,27 +10,29 @@ Vec3 positionOf(const CurvePoint& p)
     return {p.position[0], p.position[1], p.position[2]};
 }
 
-// p with its origins named as `previous` names its own, by continuity.
-CurvePoint alignedWith(const CurvePoint& previous, CurvePoint p)
-{
-    const Vec3 pa = unitOfOrigin(previous.a), pb = unitOfOrigin(previous.b);
-    const Vec3 a = unitOfOrigin(p.a), b = unitOfOrigin(p.b);
-    if (dot(pa, b) + dot(pb, a) > dot(pa, a) + dot(pb, b))
-        std::swap(p.a, p.b);
-    return p;
-}
+// A polyline being put together, with its last point's origins as unit
+// vectors, so that each point's are formed once.
+struct Joined {
+    std::vector<CurvePoint>& line;
+    Vec3 ua, ub;
 
-void append(std::vector<CurvePoint>& line, const CurvePoint& p)
-{
-    if (line.empty()) {
+    void append(CurvePoint p)
+    {
+        // A point twice in a row (an end and the start of what joins it).
+        if (!line.empty() && distance(positionOf(line.back()), positionOf(p)) == 0)
+            return;
+        Vec3 a = unitOfOrigin(p.a), b = unitOfOrigin(p.b);
+        // p with its origins named as the last point names its own, by
+        // continuity.
+        if (!line.empty() && dot(ua, b) + dot(ub, a) > dot(ua, a) + dot(ub, b)) {
+            std::swap(p.a, p.b);
+            std::swap(a, b);
+        }
         line.push_back(p);
-        return;
+        ua = a;
+        ub = b;
     }
-    // A point twice in a row (an end and the start of what joins it).
-    if (distance(positionOf(line.back()), positionOf(p)) == 0)
-        return;
-    line.push_back(alignedWith(line.back(), p));
-}
+};
 }
 
 CurvePoint curvePoint(const TracePoint& p)
@@ -74,28 +76,29 @@ std::vector<DoubleCurve> joinEnds(const std::vector<DoubleCurve>& curves,
         }
         DoubleCurve out;
         std::vector<CurvePoint>& line = out.points;
+        Joined joining{line, {}, {}};
         const std::size_t first = entry / 2;
         // A lone tail before the first curve, run towards it.
         if (partner[entry] < 0)
             for (auto p = tails[entry].rbegin(); p != tails[entry].rend(); ++p)
-                append(line, *p);
+                joining.append(*p);
         for (;;) {
             const std::size_t curve = entry / 2, exit = entry ^ 1;
             used[curve] = 1;
             const std::vector<CurvePoint>& points = curves[curve].points;
             if (entry % 2 == 0)
                 for (const CurvePoint& p : points)
-                    append(line, p);
+                    joining.append(p);
             else
                 for (auto p = points.rbegin(); p != points.rend(); ++p)
-                    append(line, *p);
+                    joining.append(*p);
             for (const CurvePoint& p : tails[exit])
-                append(line, p);
+                joining.append(p);
             if (partner[exit] < 0)
                 break;
             entry = static_cast<std::size_t>(partner[exit]);
             for (auto p = tails[entry].rbegin(); p != tails[entry].rend(); ++p)
-                append(line, *p);
+                joining.append(*p);
             if (entry / 2 == first) {
                 // Round to the first curve again.
                 out.closed = true;
@@ -113,8 +116,8 @@ std::vector<DoubleCurve> joinEnds(const std::vector<DoubleCurve>& curves,
     return joined;
 }
 
-void bridgeBreaks(const ExactSurface& surface, double reach, double sheetReach, const FollowSteps& steps,
-                  std::vector<DoubleCurve>& curves)
+void bridgeBreaks(const ExactSurface& surface, const SurfaceSymmetry& symmetry, double reach, double sheetReach,
+                  const FollowSteps& steps, std::vector<DoubleCurve>& curves)
 {
     // The open ends, and the pairs of them within reach, nearest first.
     std::vector<std::size_t> ends;
@@ -137,15 +140,17 @@ void bridgeBreaks(const ExactSurface& surface, double reach, double sheetReach, 
     // end round one point (where the corrugation method's turns bring n
     // sheets through a point of the axis), the nearest end is often another
     // pair's.
-    const auto origins = [&](std::size_t slot) {
+    std::vector<std::pair<Vec3, Vec3>> endOrigins(2 * curves.size());
+    for (const std::size_t slot : ends) {
         const DoubleCurve& c = curves[slot / 2];
         const CurvePoint& p = slot % 2 ? c.points.back() : c.points.front();
-        return std::pair<Vec3, Vec3>{unitOfOrigin(p.a), unitOfOrigin(p.b)};
-    };
+        endOrigins[slot] = {unitOfOrigin(p.a), unitOfOrigin(p.b)};
+    }
+    const auto origins = [&](std::size_t slot) { return endOrigins[slot]; };
+    const double close = std::cos(sheetReach);
     const auto sameSheets = [&](std::size_t x, std::size_t y) {
-        const auto [xa, xb] = origins(x);
-        const auto [ya, yb] = origins(y);
-        const double close = std::cos(sheetReach);
+        const auto& [xa, xb] = endOrigins[x];
+        const auto& [ya, yb] = endOrigins[y];
         return (dot(xa, ya) > close && dot(xb, yb) > close) || (dot(xa, yb) > close && dot(xb, ya) > close);
     };
     const auto nearest = [&](std::size_t e) -> long {
@@ -173,12 +178,54 @@ void bridgeBreaks(const ExactSurface& surface, double reach, double sheetReach, 
         if (f > static_cast<long>(e) && nearest(static_cast<std::size_t>(f)) == static_cast<long>(e))
             pairs.emplace_back(distance(at(ends[e]), at(ends[f])), ends[e], ends[f]);
     }
-    std::vector<std::vector<CurvePoint>> tails(2 * curves.size());
-    std::vector<long> partner(2 * curves.size(), -1);
-    bool any = false;
-    for (const auto& [d, from, to] : pairs) {
-        if (partner[from] >= 0 || partner[to] >= 0)
-            continue;
+    // NOTE: the curves come in whole orbits of the group, and so do the
+    // pairs: one pair an orbit is followed, the others take its turned
+    // copy. At t = 0.75 (12 x 12) following every pair (most of them in
+    // vain, near the axis) cost 66 M of 254 M instructions.
+    struct Bridge {
+        long source = -1;  // the pair followed for it, -1 if itself
+        int element = 0;   // which turns the source's way onto this pair's
+        bool reversed = false;  // the way runs from `to` to `from`
+        bool arrived = false;
+        std::vector<TracePoint> way;
+    };
+    std::vector<Bridge> bridges(pairs.size());
+    constexpr double sameEnd = 1e-9;
+    std::vector<std::size_t> followed;
+    // Whether g takes end x onto end y, its place and its two sheets.
+    const auto takes = [&](int g, std::size_t x, std::size_t y) {
+        if (distance(applySymmetry(symmetry, g, at(x)), at(y)) > sameEnd)
+            return false;
+        const auto [xa, xb] = origins(x);
+        const auto [ya, yb] = origins(y);
+        const Vec3 ga = applySymmetry(symmetry, g, xa), gb = applySymmetry(symmetry, g, xb);
+        return (distance(ga, ya) <= sameEnd && distance(gb, yb) <= sameEnd) ||
+               (distance(ga, yb) <= sameEnd && distance(gb, ya) <= sameEnd);
+    };
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        const std::size_t from = std::get<1>(pairs[k]), to = std::get<2>(pairs[k]);
+        for (std::size_t r = 0; r < followed.size() && bridges[k].source < 0; ++r) {
+            const std::size_t x = std::get<1>(pairs[followed[r]]), y = std::get<2>(pairs[followed[r]]);
+            for (int g = 0; g < symmetry.order(); ++g) {
+                const bool forward = takes(g, x, from) && takes(g, y, to);
+                if (forward || (takes(g, x, to) && takes(g, y, from))) {
+                    bridges[k].source = static_cast<long>(followed[r]);
+                    bridges[k].element = g;
+                    bridges[k].reversed = !forward;
+                    break;
+                }
+            }
+        }
+        if (bridges[k].source < 0)
+            followed.push_back(k);
+    }
+    const long count = static_cast<long>(followed.size());
+#if defined(_OPENMP)
+#pragma omp parallel for schedule(dynamic, 1) if (count > 1)
+#endif
+    for (long r = 0; r < count; ++r) {
+        const auto& [d, from, to] = pairs[followed[r]];
+        Bridge& bridge = bridges[followed[r]];
         TracePoint start;
         // The end's last step orients it, hook or not: a bridged end often
         // hooks towards the other end (oriented from farther back, 16 ends at
@@ -191,7 +238,6 @@ void bridgeBreaks(const ExactSurface& surface, double reach, double sheetReach, 
         // stay open (near the axis) cost 18 M of 183 M instructions while they
         // could go three reaches.
         const double farthest = 2 * d + steps.longest;
-        std::vector<TracePoint> way;
         double travelled = 0;
         Vec3 last = start.position;
         const bool arrived = followCurve(surface, start, steps, [&](const TracePoint& p, double& step) {
@@ -200,11 +246,22 @@ void bridgeBreaks(const ExactSurface& surface, double reach, double sheetReach, 
             const Vec3 ahead = target - p.position;
             step = std::fmin(step, std::fmax(length(ahead), steps.finest));
             return length(ahead) <= steps.finest || travelled > farthest;
-        }, way);
-        if (!arrived || distance(last, target) > steps.finest)
+        }, bridge.way);
+        bridge.arrived = arrived && distance(last, target) <= steps.finest;
+    }
+
+    std::vector<std::vector<CurvePoint>> tails(2 * curves.size());
+    std::vector<long> partner(2 * curves.size(), -1);
+    bool any = false;
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        const auto& [d, from, to] = pairs[k];
+        const Bridge& bridge = bridges[k];
+        const Bridge& source = bridge.source < 0 ? bridge : bridges[static_cast<std::size_t>(bridge.source)];
+        if (partner[from] >= 0 || partner[to] >= 0 || !source.arrived)
             continue;
-        for (const TracePoint& p : way)
-            tails[from].push_back(curvePoint(p));
+        std::vector<CurvePoint>& tail = tails[bridge.reversed ? to : from];
+        for (const TracePoint& p : source.way)
+            tail.push_back(curvePoint(bridge.source < 0 ? p : mapped(symmetry, bridge.element, p)));
         partner[from] = static_cast<long>(to);
         partner[to] = static_cast<long>(from);
         any = true;

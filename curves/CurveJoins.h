@@ -11,9 +11,11 @@
 // ends a chain of the mesh lost: two open ends within `reach` (world units)
 // on the same two sheets (origins within `sheetReach` radians) that are each
 // other's nearest such end, and no other as near, are joined if following
-// the curve from one gets to the other.
+// the curve from one gets to the other. The curves come in whole orbits of
+// the symmetry group, and so do the pairs of ends: one pair an orbit is
+// followed and the others take its turned copy.
 //
-// Deterministic; bridgeBreaks runs on the caller's thread.
+// Deterministic; bridgeBreaks spreads the following over OpenMP threads.
 #include <vector>
 
 #include "curves/DoubleCurves.h"
@@ -22,8 +24,8 @@
 std::vector<DoubleCurve> joinEnds(const std::vector<DoubleCurve>& curves,
                                   const std::vector<std::vector<CurvePoint>>& tails, const std::vector<long>& partner);
 
-void bridgeBreaks(const ExactSurface& surface, double reach, double sheetReach, const FollowSteps& steps,
-                  std::vector<DoubleCurve>& curves);
+void bridgeBreaks(const ExactSurface& surface, const SurfaceSymmetry& symmetry, double reach, double sheetReach,
+                  const FollowSteps& steps, std::vector<DoubleCurve>& curves);
 
 CurvePoint curvePoint(const TracePoint& p);
 // The end's point as a TracePoint again, its tangent leading away from the

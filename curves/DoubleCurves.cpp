@@ -68,7 +68,7 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // chord.
     joinThroughPole(surface, contact, filter.polarRows + 3, row, std::max(settings.deviation, 0.01), steps,
                     out.curves);
-    bridgeBreaks(surface, 3 * row, 3 * row, steps, out.curves);
+    bridgeBreaks(surface, symmetry, 3 * row, 3 * row, steps, out.curves);
     out.triplePoints = findTriplePoints(surface, mesh, index, traced);
     return out;
 }

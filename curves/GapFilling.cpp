@@ -199,14 +199,41 @@ std::vector<char> withoutExcursions(const std::vector<TracePoint>& line, bool cl
     std::vector<char> kept(line.size(), 1);
     if (n < 4)
         return kept;
-    // Index i of the polyline, wrapped in a loop; -1 past an open end.
+    // Index i of the polyline, wrapped in a loop; -1 past an open end. Every
+    // index asked for is within [-n, 2n).
     const auto index = [&](long i) -> long {
         if (closed)
-            return ((i % n) + n) % n;
+            return i < 0 ? i + n : (i >= n ? i - n : i);
         return i < 0 || i >= n ? -1 : i;
     };
     const auto at = [&](long i) { return line[static_cast<std::size_t>(index(i))].position; };
     const long span = std::min(widest, n / 2);
+    // Whether a point is within `near` of chord c (to c + 1, or to `to`).
+    const auto nearChord = [&](const Vec3& p, long c, long to) {
+        if (index(c) < 0 || index(to) < 0)
+            return false;
+        const Vec3 a = at(c), e = at(to) - a;
+        const double l = dot(e, e);
+        double s = 0;
+        if (l > 0) {
+            s = dot(p - a, e) / l;
+            s = s < 0 ? 0 : (s > 1 ? 1 : s);
+        }
+        return distance(p, a + e * s) <= near;
+    };
+    // NOTE: a point is covered as soon as one chord is near it, so the
+    // chords are tried from the window outwards and the search stops there:
+    // at t = 0.75 (12 x 12) the full minimum over every chord cost 30 M
+    // instructions a search.
+    const auto coveredPoint = [&](long m, long i, long j) {
+        if (nearChord(at(m), i, j))
+            return true;
+        const Vec3 p = at(m);
+        for (long r = 0; r < span; ++r)
+            if (nearChord(p, i - 1 - r, i - r) || nearChord(p, j + r, j + r + 1))
+                return true;
+        return false;
+    };
     for (long k = 0; k < n; ++k) {
         if (index(k - 1) < 0 || index(k + 1) < 0)
             continue;
@@ -221,23 +248,10 @@ std::vector<char> withoutExcursions(const std::vector<TracePoint>& line, bool cl
                 const long j = i + width;
                 if (index(i) < 0 || index(j) < 0 || distance(at(i), at(j)) > near)
                     continue;
+                // The chords outside the window, and the one across it.
                 bool covered = true;
-                for (long m = i + 1; m < j && covered; ++m) {
-                    double best = 1e300;
-                    // The chords outside the window, and the one across it.
-                    for (long c = i - span; c <= j + span - 1; ++c) {
-                        if (c > i && c < j)
-                            continue;
-                        const long d = c == i ? j : c + 1;
-                        if (index(c) < 0 || index(d) < 0)
-                            continue;
-                        const Vec3 a = at(c), e = at(d) - a;
-                        const double l = dot(e, e);
-                        const double s = l > 0 ? std::fmin(1.0, std::fmax(0.0, dot(at(m) - a, e) / l)) : 0;
-                        best = std::fmin(best, distance(at(m), a + e * s));
-                    }
-                    covered = best <= near;
-                }
+                for (long m = i + 1; m < j && covered; ++m)
+                    covered = coveredPoint(m, i, j);
                 if (covered) {
                     for (long m = i + 1; m < j; ++m)
                         kept[static_cast<std::size_t>(index(m))] = 0;
