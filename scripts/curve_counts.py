@@ -16,7 +16,8 @@ import tempfile
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 METHODS = (("corrugations", "#e0b000"), ("ruled", "#9a2bd8"))
-WIDTH, HEIGHT, MARGIN = 900, 420, 56
+WIDTH, PANEL, MARGIN, LEFT = 900, 230, 40, 64
+FONT = 'font-family="DejaVu Sans" font-size="13"'
 
 
 def counts(exporter, method, t, work):
@@ -29,42 +30,54 @@ def counts(exporter, method, t, work):
         return len(numbers), len(list(csv.reader(f))) - 1
 
 
-def polyline(points, colour, dashed=False):
-    dash = ' stroke-dasharray="6 4"' if dashed else ""
+def polyline(points, colour):
     text = " ".join(f"{x:.1f},{y:.1f}" for x, y in points)
-    return f'<polyline fill="none" stroke="{colour}" stroke-width="2"{dash} points="{text}"/>'
+    return f'<polyline fill="none" stroke="{colour}" stroke-width="2" points="{text}"/>'
+
+
+def round_step(top):
+    """A round tick step (1, 2, 5, 10, 20, 50, ...) giving at most six ticks up to top."""
+    step, factors = 1, (2, 2.5, 2)
+    while top / step > 6:
+        step = int(step * factors[0])
+        factors = factors[1:] + factors[:1]
+    return step
+
+
+def panel(rows, column, title, colour, x0, y0):
+    """The plot of one count (column 2: double curves, 3: triple points)
+    against t, its top left corner at (x0, y0)."""
+    top = max(1, max(r[column] for r in rows))
+    step = round_step(top)
+    top = -(-top // step) * step
+    left, right, bottom = x0 + LEFT, x0 + WIDTH // 2 - MARGIN // 2, y0 + PANEL - MARGIN
+    sx = lambda t: left + t * (right - left)  # noqa: E731
+    sy = lambda n: bottom - n * (PANEL - 2 * MARGIN) / top  # noqa: E731
+    parts = [f'<text x="{left}" y="{y0 + MARGIN - 14}" {FONT} font-weight="bold">{title}</text>']
+    for n in range(0, top + 1, step):
+        parts.append(f'<line x1="{left}" y1="{sy(n):.1f}" x2="{right}" y2="{sy(n):.1f}" stroke="#ddd"/>')
+        parts.append(f'<text x="{left - 8}" y="{sy(n) + 4:.1f}" {FONT} text-anchor="end">{n}</text>')
+    parts += [f'<line x1="{left}" y1="{bottom}" x2="{right}" y2="{bottom}" stroke="black"/>',
+              f'<line x1="{left}" y1="{sy(top):.1f}" x2="{left}" y2="{bottom}" stroke="black"/>']
+    for k in range(0, 11, 2):
+        parts.append(f'<text x="{sx(k / 10):.1f}" y="{bottom + 17}" {FONT} text-anchor="middle">{k / 10:g}</text>')
+    parts.append(f'<text x="{right}" y="{bottom + 32}" {FONT} text-anchor="end">t</text>')
+    parts.append(polyline([(sx(r[1]), sy(r[column])) for r in rows], colour))
+    return parts
 
 
 def plot(rows, path_svg):
-    top = max(1, max(max(r[2], r[3]) for r in rows))
-    sx = lambda t: MARGIN + t * (WIDTH - 2 * MARGIN)  # noqa: E731
-    sy = lambda n: HEIGHT - MARGIN - n * (HEIGHT - 2 * MARGIN) / top  # noqa: E731
-    parts = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{WIDTH}" height="{HEIGHT}">',
-             f'<rect width="{WIDTH}" height="{HEIGHT}" fill="white"/>',
-             f'<line x1="{MARGIN}" y1="{HEIGHT - MARGIN}" x2="{WIDTH - MARGIN}" y2="{HEIGHT - MARGIN}" stroke="black"/>',
-             f'<line x1="{MARGIN}" y1="{MARGIN}" x2="{MARGIN}" y2="{HEIGHT - MARGIN}" stroke="black"/>']
-    for k in range(11):
-        x = sx(k / 10)
-        parts.append(f'<text x="{x:.1f}" y="{HEIGHT - MARGIN + 18}" font-size="13" text-anchor="middle" '
-                     f'font-family="DejaVu Sans">{k / 10:g}</text>')
-    step = max(1, top // 8)
-    for n in range(0, top + 1, step):
-        parts.append(f'<text x="{MARGIN - 8}" y="{sy(n) + 4:.1f}" font-size="13" text-anchor="end" '
-                     f'font-family="DejaVu Sans">{n}</text>')
-    parts.append(f'<text x="{WIDTH / 2}" y="{HEIGHT - 12}" font-size="14" text-anchor="middle" '
-                 f'font-family="DejaVu Sans">t</text>')
-    legend_y = MARGIN - 24
+    """A row of two plots a method: its double curves and its triple points,
+    each on its own scale (the corrugations reach hundreds of triple points
+    where the ruled method has a handful)."""
+    height = PANEL * len(METHODS) + 10
+    parts = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{WIDTH}" height="{height}">',
+             f'<rect width="{WIDTH}" height="{height}" fill="white"/>']
     for i, (method, colour) in enumerate(METHODS):
         mine = [r for r in rows if r[0] == method]
-        parts.append(polyline([(sx(r[1]), sy(r[2])) for r in mine], colour))
-        parts.append(polyline([(sx(r[1]), sy(r[3])) for r in mine], colour, dashed=True))
-        x = MARGIN + 10 + i * 380
-        parts.append(polyline([(x, legend_y), (x + 30, legend_y)], colour))
-        parts.append(f'<text x="{x + 36}" y="{legend_y + 5}" font-size="13" font-family="DejaVu Sans">'
-                     f'{method}: double curves</text>')
-        parts.append(polyline([(x + 190, legend_y), (x + 220, legend_y)], colour, dashed=True))
-        parts.append(f'<text x="{x + 226}" y="{legend_y + 5}" font-size="13" font-family="DejaVu Sans">'
-                     f'triple points</text>')
+        y0 = 10 + i * PANEL
+        parts += panel(mine, 2, f"{method}: double curves", colour, 0, y0)
+        parts += panel(mine, 3, f"{method}: triple points", colour, WIDTH // 2, y0)
     parts.append("</svg>")
     with open(path_svg, "w") as f:
         f.write("\n".join(parts))
@@ -85,7 +98,7 @@ def main():
                 t = k / args.steps
                 rows.append((method, t, *counts(args.export, method, t, work)))
         with open(os.path.join(args.out, "curve-counts.csv"), "w", newline="") as f:
-            out = csv.writer(f)
+            out = csv.writer(f, lineterminator="\n")
             out.writerow(["method", "t", "double_curves", "triple_points"])
             out.writerows([(m, f"{t:.6f}", c, p) for m, t, c, p in rows])
         svg = os.path.join(work, "plot.svg")
