@@ -26,22 +26,36 @@ std::array<std::uint32_t, 3> sortedTriple(std::uint32_t a, std::uint32_t b, std:
     return t;
 }
 
-// The mesh vertex nearest an origin, by its grid place.
-std::uint32_t nearestVertex(const SearchMesh& mesh, const Vec3& unit)
+// The grid place (row, column) of the mesh vertex nearest an origin.
+struct MeshPlace {
+    int row, column;
+};
+MeshPlace nearestPlace(const SearchMesh& mesh, const Vec3& unit)
 {
     const Origin o = originOfUnit(unit);
-    const int row = static_cast<int>(std::lround((90 - o.latitude) * mesh.hemisphereRows / 90));
-    const int column = static_cast<int>(std::lround((90 - o.longitude) * mesh.columns / 360));
-    return mesh.vertex(row, column);
+    return {static_cast<int>(std::lround((90 - o.latitude) * mesh.hemisphereRows / 90)),
+            static_cast<int>(std::lround((90 - o.longitude) * mesh.columns / 360))};
 }
 
+// The least sorted image of the three vertices nearest the origins; the
+// group acts on grid places as SearchMesh::mapVertex does, and vertex()
+// takes the column modulo the columns.
 std::array<std::uint32_t, 3> orbitKey(const SearchMesh& mesh, const Vec3 origins[3])
 {
-    const std::uint32_t v[3] = {nearestVertex(mesh, origins[0]), nearestVertex(mesh, origins[1]),
-                                nearestVertex(mesh, origins[2])};
-    std::array<std::uint32_t, 3> best = sortedTriple(v[0], v[1], v[2]);
-    for (int g = 1; g < mesh.symmetry.order(); ++g)
-        best = std::min(best, sortedTriple(mesh.mapVertex(g, v[0]), mesh.mapVertex(g, v[1]), mesh.mapVertex(g, v[2])));
+    const MeshPlace v[3] = {nearestPlace(mesh, origins[0]), nearestPlace(mesh, origins[1]),
+                            nearestPlace(mesh, origins[2])};
+    const SurfaceSymmetry& symmetry = mesh.symmetry;
+    std::array<std::uint32_t, 3> best{};
+    for (int g = 0; g < symmetry.order(); ++g) {
+        const bool flip = symmetry.flipOf(g);
+        const int shift = symmetry.turnOf(g) * mesh.stripColumns;
+        std::uint32_t w[3];
+        for (int k = 0; k < 3; ++k)
+            w[k] = flip ? mesh.vertex(mesh.lastRow() - v[k].row, -v[k].column - shift)
+                        : mesh.vertex(v[k].row, v[k].column - shift);
+        const std::array<std::uint32_t, 3> key = sortedTriple(w[0], w[1], w[2]);
+        best = g == 0 ? key : std::min(best, key);
+    }
     return best;
 }
 
@@ -114,8 +128,8 @@ std::vector<TriplePoint> findTriplePoints(const ExactSurface& surface, const Sea
             for (int g = 0; g < symmetry.order(); ++g) {
                 const int back = symmetry.inverse(g);
                 const Vec3 p0 = applySymmetry(symmetry, back, p.position), q0 = applySymmetry(symmetry, back, q.position);
-                const Box box{{std::fmin(p0.x, q0.x), std::fmin(p0.y, q0.y), std::fmin(p0.z, q0.z)},
-                              {std::fmax(p0.x, q0.x), std::fmax(p0.y, q0.y), std::fmax(p0.z, q0.z)}};
+                const Box box{{smaller(p0.x, q0.x), smaller(p0.y, q0.y), smaller(p0.z, q0.z)},
+                              {larger(p0.x, q0.x), larger(p0.y, q0.y), larger(p0.z, q0.z)}};
                 index.domain.forEachOverlapping(index.boxes, box, stamps, ++query, [&](std::uint32_t c0) {
                     double along, w[3];
                     if (!throughTriangle(mesh, c0, p0, q0, along, w))
