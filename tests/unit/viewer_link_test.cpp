@@ -67,6 +67,32 @@ TEST(ViewLink, RoundTripIsBitExact)
     delete copy.camera;
 }
 
+// The second method and the double curves travel in the link too; the
+// ruled method's strip commands act on its lobes and lunes.
+TEST(ViewLink, RoundTripCarriesTheMethodItsLobesAndTheCurves)
+{
+    AppState original;
+    original.camera = new Camera(512, 512, 2.0f, Vector3(0, 0, 0, 1));
+    moveAway(original);
+    for (int id : {95, 41, 41, 44, 96})
+        applyCommand(original, id);
+    ASSERT_EQ(original.mesh.method, EversionMethod::Ruled);
+    const std::string link = encodeViewLink(captureView(original));
+
+    AppState copy;
+    copy.camera = new Camera(512, 512, 2.0f, Vector3(0, 0, 0, 1));
+    std::string warning;
+    applyView(decodeViewLink(link, captureView(copy), warning), copy);
+    EXPECT_EQ(warning, "");
+    EXPECT_EQ(copy.mesh.method, EversionMethod::Ruled);
+    EXPECT_EQ(copy.mesh.lobes, 4);
+    EXPECT_EQ(copy.mesh.lunesShown, 3);
+    EXPECT_TRUE(copy.doubleCurves);
+    EXPECT_EQ(encodeViewLink(captureView(copy)), link);
+    delete original.camera;
+    delete copy.camera;
+}
+
 struct Hostile {
     const char* name;
     std::string fragment;
@@ -132,6 +158,19 @@ TEST(ViewLink, HostileFragmentsAreRepairedFieldByField)
              ASSERT_EQ(v.trackCount, 1);
              EXPECT_EQ(v.tracks[0].latitude, 90);
              EXPECT_EQ(v.tracks[0].longitude, -180);
+         }},
+        {"unknown method, lobes and lunes out of range", "method=spiral&lobes=9&lunes=0&curves=2", true,
+         [](const ViewLink& v) {
+             EXPECT_EQ(v.method, EversionMethod::Corrugations);
+             EXPECT_EQ(v.lobes, 5);
+             EXPECT_EQ(v.lunesShown, 1);
+             EXPECT_FALSE(v.doubleCurves);
+         }},
+        {"lunes above the lobes", "method=ruled&lobes=3&lunes=5&curves=1", true,
+         [](const ViewLink& v) {
+             EXPECT_EQ(v.method, EversionMethod::Ruled);
+             EXPECT_EQ(v.lunesShown, 3);
+             EXPECT_TRUE(v.doubleCurves);
          }},
         {"a broken pair drops the whole list", "tracks=10,20;30", true,
          [](const ViewLink& v) { EXPECT_EQ(v.trackCount, 0); }},
