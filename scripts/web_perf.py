@@ -95,20 +95,19 @@ def frame_rates():
             rates[patches] = 1000 * frames / ms
         if page.errors():
             fail(f"browser console errors: {page.errors()}")
-    # The ruled method's halfway model at the start-up grid, rebuilt every
-    # frame as while the eversion plays (two times in turn).
-    with browser.Page("?--method&ruled") as page:
-        script = """const n = arguments[0]; let ms = 0;
-                    for (let i = 0; i < n; ++i) { Module._vvSetTime(i % 2 ? 0.5 : 0.5000001);
-                                                  ms += Module._vvTimeFrames(1); }
-                    return ms;"""
-        page.driver.execute_script(script, 2)
-        rates["ruled"] = 1000 * FRAMES[12] / page.driver.execute_script(script, FRAMES[12])
-        page.driver.execute_script("Module._vvSetTime(0.4); Module._vvTimeFrames(1);")
-        rates["corrugations, rebuilt"] = 1000 * FRAMES[12] / page.driver.execute_script(
-            script.replace("0.5 : 0.5000001", "0.4 : 0.4000001"), FRAMES[12])
-        if page.errors():
-            fail(f"browser console errors: {page.errors()}")
+    # Each method at the start-up grid, rebuilt every frame as while the
+    # eversion plays (two times in turn): the corrugations in the twist, the
+    # ruled surfaces at the halfway model.
+    script = """const n = arguments[0], t = arguments[1]; let ms = 0;
+                for (let i = 0; i < n; ++i) { Module._vvSetTime(i % 2 ? t : t + 1e-7);
+                                              ms += Module._vvTimeFrames(1); }
+                return ms;"""
+    for name, query, t in (("corrugations, rebuilt", "", 0.4), ("ruled", "?--method&ruled", 0.5)):
+        with browser.Page(query) as page:
+            page.driver.execute_script(script, 2, t)
+            rates[name] = 1000 * FRAMES[12] / page.driver.execute_script(script, FRAMES[12], t)
+            if page.errors():
+                fail(f"browser console errors: {page.errors()}")
     return rates
 
 
