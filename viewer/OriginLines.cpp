@@ -88,11 +88,11 @@ std::vector<Polyline> graticuleOf(const SurfaceMesh& mesh, bool halfStrips, doub
     }
 
     const auto place = [&](Polyline& line, const typename Parts::Row& row, const typename Parts::Column& column,
-                           const SurfaceCopy& copy) {
+                           const CopyTurn& turn) {
         const Jet4Vec p = parts.place(row, column);
         const double local[3] = {p.x.value, p.y.value, p.z.value};
         double world[3];
-        turnIntoCopy(local, copy, world);
+        turnIntoCopy(local, turn, world);
         append(line, world);
     };
     const int copies = surfaceCopyCount(mesh);
@@ -104,13 +104,15 @@ std::vector<Polyline> graticuleOf(const SurfaceMesh& mesh, bool halfStrips, doub
             if ((copy.hemisphere == 0 && latitude < 0) || (copy.hemisphere == 1 && latitude > 0))
                 continue;
             const typename Parts::Row row = parts.row(copy.block, (90 - std::fabs(latitude)) / 90);
+            const CopyTurn turn = copyTurn(copy);
             Polyline line;
             for (int k = 0; k <= across; ++k)
-                place(line, row, acrossColumns[static_cast<size_t>(copy.block) * (across + 1) + k], copy);
+                place(line, row, acrossColumns[static_cast<size_t>(copy.block) * (across + 1) + k], turn);
             lines.push_back(std::move(line));
         }
     for (int i = 0; i < copies; ++i) {
         const SurfaceCopy copy = surfaceCopy(mesh, i);
+        const CopyTurn turn = copyTurn(copy);
         // Meridians: the columns of this copy where the origin's longitude
         // is a multiple (see Origin.h for x).
         for (const double longitude : longitudes) {
@@ -124,7 +126,7 @@ std::vector<Polyline> graticuleOf(const SurfaceMesh& mesh, bool halfStrips, doub
             const typename Parts::Column column = parts.column(copy.block, v);
             Polyline line;
             for (int k = 0; k <= graticuleSegmentsAlong; ++k)
-                place(line, alongRows[static_cast<size_t>(copy.block) * (graticuleSegmentsAlong + 1) + k], column, copy);
+                place(line, alongRows[static_cast<size_t>(copy.block) * (graticuleSegmentsAlong + 1) + k], column, turn);
             lines.push_back(std::move(line));
         }
     }

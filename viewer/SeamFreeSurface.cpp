@@ -1,12 +1,11 @@
 #include "viewer/SeamFreeSurface.h"
 
-#include "viewer/SurfaceCopy.h"
 #include "viewer/SurfaceMesh.h"
 #include "viewer/SurfaceSlots.h"
 
 long long SeamFreeSurface::slotOf(const SurfaceMesh& mesh, int copy, int row, int column) const
 {
-    const SurfaceCopy c = surfaceCopy(mesh, copy);
+    const SurfaceCopy& c = places[static_cast<size_t>(copy)];
     return SurfaceSlots(rows, columns, mesh.around(), halfStrips).slot(c.hemisphere, c.strip, row, column);
 }
 
@@ -16,6 +15,12 @@ void SeamFreeSurface::build(const SurfaceMesh& mesh, bool half)
     columns = mesh.gridColumns();
     copies = rows > 1 && columns > 1 ? surfaceCopyCount(mesh) : 0;
     halfStrips = half;
+    places.clear();
+    turns.clear();
+    for (int c = 0; c < copies; ++c) {
+        places.push_back(surfaceCopy(mesh, c));
+        turns.push_back(copyTurn(places.back()));
+    }
     firstHolder.clear();
     // Only border samples can be shared. Copies in order, so the first
     // holder is kept.
@@ -30,15 +35,15 @@ void SeamFreeSurface::build(const SurfaceMesh& mesh, bool half)
 void SeamFreeSurface::fillCopy(const SurfaceMesh& mesh, int index, SurfaceVertex* out) const
 {
     const auto place = [&](const Sample& s, SurfaceVertex& v) {
-        const SurfaceCopy copy = surfaceCopy(mesh, s.copy);
-        const SurfaceVertex& sample = mesh.block(copy.block)[s.row][s.column];
+        const CopyTurn& turn = turns[static_cast<size_t>(s.copy)];
+        const SurfaceVertex& sample = mesh.block(places[static_cast<size_t>(s.copy)].block)[s.row][s.column];
         double p[3] = {sample.position[0], sample.position[1], sample.position[2]};
         double n[3] = {sample.normal[0], sample.normal[1], sample.normal[2]};
         double world[3];
-        turnIntoCopy(p, copy, world);
+        turnIntoCopy(p, turn, world);
         for (int k = 0; k < 3; ++k)
             v.position[k] = static_cast<float>(world[k]);
-        turnIntoCopy(n, copy, world);
+        turnIntoCopy(n, turn, world);
         for (int k = 0; k < 3; ++k)
             v.normal[k] = static_cast<float>(world[k]);
     };

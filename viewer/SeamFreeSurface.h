@@ -12,8 +12,10 @@
 // Valid for the grid it was made from until that grid is rebuilt or the
 // copies shown change. One thread.
 #include <unordered_map>
+#include <vector>
 
 #include "eversion/SurfaceSampler.h"
+#include "viewer/SurfaceCopy.h"
 
 struct SurfaceMesh;
 
@@ -34,5 +36,7 @@ private:
     };
     long long slotOf(const SurfaceMesh& mesh, int copy, int row, int column) const;
     std::unordered_map<long long, Sample> firstHolder;
+    std::vector<SurfaceCopy> places;  // surfaceCopy order
+    std::vector<CopyTurn> turns;
     bool halfStrips = false;
 };

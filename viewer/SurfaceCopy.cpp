@@ -34,25 +34,31 @@ SurfaceCopy surfaceCopyOf(EversionMethod method, int around, int hemisphere, int
     return c;
 }
 
-void copyRotation(const SurfaceCopy& copy, double m[3][3])
+CopyTurn copyTurn(const SurfaceCopy& copy)
 {
     const double a = 2 * std::numbers::pi * copy.turn / copy.around;
-    const double c = std::cos(a), s = std::sin(a);
-    const double flip = copy.flipped ? -1 : 1;
-    const double rows[3][3] = {{flip * c, -flip * s, 0}, {s, c, 0}, {0, 0, flip}};
+    return {std::cos(a), std::sin(a), copy.flipped ? -1.0 : 1.0};
+}
+
+void copyRotation(const SurfaceCopy& copy, double m[3][3])
+{
+    const CopyTurn t = copyTurn(copy);
+    const double rows[3][3] = {{t.flip * t.c, -t.flip * t.s, 0}, {t.s, t.c, 0}, {0, 0, t.flip}};
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
             m[i][j] = rows[i][j];
 }
 
+void turnIntoCopy(const double local[3], const CopyTurn& t, double world[3])
+{
+    const double x = local[0] * t.c - local[1] * t.s;
+    const double y = local[0] * t.s + local[1] * t.c;
+    world[0] = t.flip * x;
+    world[1] = y;
+    world[2] = t.flip * local[2];
+}
+
 void turnIntoCopy(const double local[3], const SurfaceCopy& copy, double world[3])
 {
-    const double a = 2 * std::numbers::pi * copy.turn / copy.around;
-    const double c = std::cos(a), s = std::sin(a);
-    const double x = local[0] * c - local[1] * s;
-    const double y = local[0] * s + local[1] * c;
-    const double flip = copy.flipped ? -1 : 1;
-    world[0] = flip * x;
-    world[1] = y;
-    world[2] = flip * local[2];
+    turnIntoCopy(local, copyTurn(copy), world);
 }

@@ -39,7 +39,17 @@ inline float copyTurnDegrees(const SurfaceCopy& c)
     return static_cast<float>(c.turn * 360.0 / c.around);
 }
 
-// A point of the block's own frame turned into the copy's place, in double.
+// A copy's turn with its cosine and sine worked out once, for turning many
+// points.
+struct CopyTurn {
+    double c, s;  // of the turn about z
+    double flip;  // -1 after half a turn about y, else 1
+};
+CopyTurn copyTurn(const SurfaceCopy& copy);
+
+// A point of the block's own frame turned into the copy's place, in double;
+// the same bits either way.
+void turnIntoCopy(const double local[3], const CopyTurn& turn, double world[3]);
 void turnIntoCopy(const double local[3], const SurfaceCopy& copy, double world[3]);
 // The same turn as a matrix, rows by columns: world = m local.
 void copyRotation(const SurfaceCopy& copy, double m[3][3]);

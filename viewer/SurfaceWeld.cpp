@@ -10,7 +10,7 @@
 namespace {
 
 // A sample of the block's own frame turned into the copy's place.
-void turn(const float in[3], const SurfaceCopy& copy, double out[3])
+void turn(const float in[3], const CopyTurn& copy, double out[3])
 {
     const double local[3] = {in[0], in[1], in[2]};
     turnIntoCopy(local, copy, out);
@@ -39,6 +39,7 @@ WeldedSurface weldSurface(const SurfaceMesh& surface, bool halfStrips)
 
     for (int c = 0; c < copies; ++c) {
         const SurfaceCopy copy = surfaceCopy(surface, c);
+        const CopyTurn turned = copyTurn(copy);
         SurfaceVertex* const* grid = surface.block(copy.block);
         std::uint32_t* cornerIndex = out.corners.data() + static_cast<std::size_t>(c) * rows * columns;
         for (int r = 0; r < rows; ++r)
@@ -46,11 +47,11 @@ WeldedSurface weldSurface(const SurfaceMesh& surface, bool halfStrips)
                 const std::size_t slot = static_cast<std::size_t>(slots.slot(copy.hemisphere, copy.strip, r, j));
                 const SurfaceVertex& sample = grid[r][j];
                 double normal[3];
-                turn(sample.normal, copy, normal);
+                turn(sample.normal, turned, normal);
                 if (vertexOfSlot[slot] < 0) {
                     vertexOfSlot[slot] = static_cast<std::int64_t>(mesh.vertexCount());
                     double position[3];
-                    turn(sample.position, copy, position);
+                    turn(sample.position, turned, position);
                     for (double p : position)
                         mesh.positions.push_back(static_cast<float>(p));
                     normalSums.insert(normalSums.end(), normal, normal + 3);
