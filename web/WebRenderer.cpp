@@ -273,8 +273,10 @@ void WebRenderer::drawDoubleCurves(const AppState& state, const Matrix4& project
                                    float pixelScale)
 {
     curves.refresh(state.mesh);
+    // The quads go to their buffer once a set; every pass and view draws
+    // them from there.
     if (curveQuadsRevision != curves.revision) {
-        curveQuads.clear();
+        std::vector<float> curveQuads;
         for (const Polyline& line : curves.lines)
             for (std::size_t i = 0; i + 5 < line.points.size(); i += 3) {
                 const float* a = &line.points[i];
@@ -286,6 +288,10 @@ void WebRenderer::drawDoubleCurves(const AppState& state, const Matrix4& project
                     curveQuads.insert(curveQuads.end(), {static_cast<float>(end), static_cast<float>(side)});
                 }
             }
+        glBindBuffer(GL_ARRAY_BUFFER, thickLineBuffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(curveQuads.size() * sizeof(float)), curveQuads.data(),
+                     GL_STATIC_DRAW);
+        curveQuadVertices = static_cast<int>(curveQuads.size() / 8);
         curveQuadsRevision = curves.revision;
     }
     GLint viewport[4];
@@ -298,7 +304,9 @@ void WebRenderer::drawDoubleCurves(const AppState& state, const Matrix4& project
     const auto drawLines = [&](float width, float grey) {
         glUniform1f(glGetUniformLocation(thickLineProgram, "width"), width * pixelScale);
         setVector(thickLineProgram, "color", grey, grey, grey);
-        streamAndDraw(thickLineArray, thickLineBuffer, curveQuads, GL_TRIANGLES, 8);
+        glBindVertexArray(thickLineArray);
+        glDrawArrays(GL_TRIANGLES, 0, curveQuadVertices);
+        glBindVertexArray(0);
     };
     for (const CurvePass& pass : curvePasses(state.alphaBlending)) {
         if (pass.depthTested)

@@ -42,8 +42,8 @@ private:
     unsigned int thickLineArray = 0;  // segment ends and corners, see thickLineVertex
     unsigned int thickLineBuffer = 0;
     CurveDisplay curves;
-    std::vector<float> curveQuads;  // the quads of `curves`, made when they change
-    long curveQuadsRevision = -1;
+    int curveQuadVertices = 0;      // in thickLineBuffer: the quads of `curves`
+    long curveQuadsRevision = -1;   // the curves' revision they were made from
     unsigned int originTexture = 0;  // made on first use
     long originRevision = -1;        // the look's revision it holds
     OriginLineSet originLines;
