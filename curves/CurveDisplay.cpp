@@ -19,8 +19,7 @@ DoubleCurveRequest CurveDisplay::requestFor(const SurfaceMesh& mesh)
 void CurveDisplay::refresh(const SurfaceMesh& mesh)
 {
     const DoubleCurveRequest r = requestFor(mesh);
-    if (made && r.method == madeFor.method && r.around == madeFor.around && r.t == madeFor.t &&
-        r.latitudinalPatches == madeFor.latitudinalPatches && r.longitudinalPatches == madeFor.longitudinalPatches)
+    if (made && r == madeFor)
         return;
     set = findDoubleCurves(r);
     ++revision;

@@ -62,6 +62,8 @@ struct DoubleCurveRequest {
     double t = 0;                 // 0..1
     int latitudinalPatches = 12;  // the display's resolution; the search mesh is at least this fine
     int longitudinalPatches = 12;
+
+    bool operator==(const DoubleCurveRequest&) const = default;
 };
 
 DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request);
