@@ -5,11 +5,6 @@
 #include <tuple>
 
 namespace {
-Vec3 positionOf(const CurvePoint& p)
-{
-    return {p.position[0], p.position[1], p.position[2]};
-}
-
 // A polyline being put together, with its last point's origins as unit
 // vectors, so that each point's are formed once.
 struct Joined {

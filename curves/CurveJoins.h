@@ -28,6 +28,10 @@ void bridgeBreaks(const ExactSurface& surface, const SurfaceSymmetry& symmetry, 
                   const FollowSteps& steps, std::vector<DoubleCurve>& curves);
 
 CurvePoint curvePoint(const TracePoint& p);
+inline Vec3 positionOf(const CurvePoint& p)
+{
+    return {p.position[0], p.position[1], p.position[2]};
+}
 // The end's point as a TracePoint again, its tangent leading away from the
 // curve as seen from its first point at least `apart` (world units) from the
 // end (a hook shorter than that at the end does not turn it); false if

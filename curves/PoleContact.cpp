@@ -45,11 +45,6 @@ struct End {
     Vec3 from;  // the direction it arrives at the point from, unit, horizontal
 };
 
-Vec3 positionOf(const CurvePoint& p)
-{
-    return {p.position[0], p.position[1], p.position[2]};
-}
-
 Vec3 horizontal(const Vec3& v)
 {
     return normalized(Vec3{v.x, v.y, 0});
