@@ -57,3 +57,16 @@ inline Vec3 applySymmetry(const SurfaceSymmetry& s, int element, Vec3 p)
 }
 // g applied to an origin, in degrees (Origin.h).
 Origin applySymmetry(const SurfaceSymmetry& symmetry, int element, const Origin& origin);
+
+// Whether an origin (a unit vector) is within `margin` (about, in radians) of
+// the group's fundamental domain on the t = 0 sphere: the sector of
+// longitudes [0, 360 / n) degrees and, with the hemisphere half turn in the
+// group, the northern hemisphere. Every orbit has a point there.
+inline bool nearFundamentalDomain(const SurfaceSymmetry& s, const Vec3& p, double margin)
+{
+    if ((s.flips && p.z < -margin) || p.y < -margin)
+        return false;
+    if (s.around <= 2)
+        return true;
+    return p.x * s.sines[1] - p.y * s.cosines[1] >= -margin;
+}

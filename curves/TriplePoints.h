@@ -5,12 +5,15 @@
 // The traced double curves (one polyline an orbit) are tested against the
 // search mesh's triangles of a third sheet: where a chord of the curve of
 // sheets a and b passes through a triangle of sheet c, a triple point is
-// near. Each such estimate is refined once for its orbit (the orbit of the
-// three mesh vertices nearest its origins), by Newton's method on
-// f(a) = f(b) = f(c), and placed everywhere the group puts it. Solutions at one place are one point, whichever sheets were
-// found meeting there: where more than three sheets meet (the corrugation
-// method's points on the axis, where the turns bring a sheet round onto
-// itself) it is reported once, with three of them.
+// near. So is every crossing of the curves' origins (CurveCrossings.h). Each
+// finds points the other misses: the facets hide some, and a curve left open
+// short of a point (near the corrugation method's points on the axis) has no
+// crossing there. The estimates are refined by Newton's method on
+// f(a) = f(b) = f(c), those alike once (TripleOrbits.h), and each point is
+// placed everywhere the group puts it. Solutions at one place are one
+// point, whichever sheets were found meeting there: where more than three
+// sheets meet (the corrugation method's points on the axis, where the turns
+// bring a sheet round onto itself) it is reported once, with three of them.
 //
 // Sorted by position, so deterministic; the refinement spreads over OpenMP
 // threads.

@@ -209,6 +209,91 @@ TEST(DoubleCurves, NothingIsMissingAgainstAFinerMeshSearchedWithoutSymmetry)
     }
 }
 
+// Seen from one sheet, the curves of it with two others cross where the
+// three meet. Every such crossing of the found curves, taken pair by pair
+// without the symmetry and refined from where the chords cross, is a
+// reported triple point.
+TEST(DoubleCurves, EveryCrossingOfTwoCurvesIsAReportedTriplePoint)
+{
+    // Refined points of one place agree to far better than this; reported
+    // points are merged within 1e-7.
+    constexpr double samePlace = 1e-6;
+    const Case cases[] = {{EversionMethod::Corrugations, 8, 0.5},
+                          {EversionMethod::Corrugations, 8, 0.6},
+                          {EversionMethod::Corrugations, 8, 0.75},
+                          {EversionMethod::Ruled, 3, 0.475}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c);
+        const DoubleCurveSet set = find(c);
+        const ExactSurface s = exactSurface(c.method, c.around, c.t);
+        // Each curve's chords on each of its sheets' origins, named alike
+        // along the curve: (from, to, the other sheet's from and to).
+        struct SideChord {
+            Vec3 from, to, otherFrom, otherTo;
+            std::size_t line, at;
+        };
+        std::vector<SideChord> chords;
+        for (std::size_t k = 0; k < set.curves.size(); ++k) {
+            const DoubleCurve& curve = set.curves[k];
+            std::vector<Vec3> a, b;
+            for (const CurvePoint& p : curve.points) {
+                Vec3 pa = unitOfOrigin(p.a), pb = unitOfOrigin(p.b);
+                if (!a.empty() && distance(pa, a.back()) + distance(pb, b.back()) > distance(pa, b.back()) + distance(pb, a.back()))
+                    std::swap(pa, pb);
+                a.push_back(pa);
+                b.push_back(pb);
+            }
+            for (std::size_t i = 0; i + 1 < a.size(); ++i) {
+                chords.push_back({a[i], a[i + 1], b[i], b[i + 1], 2 * k, i});
+                chords.push_back({b[i], b[i + 1], a[i], a[i + 1], 2 * k + 1, i});
+            }
+        }
+        // Bins a quarter of the sphere's radius wide, by the chords'
+        // midpoints; no chord is longer than that.
+        std::unordered_map<long long, std::vector<std::size_t>> bins;
+        const auto binOf = [](const Vec3& p, int dx, int dy, int dz) {
+            const auto q = [](double v, int d) { return static_cast<long long>(std::floor(v * 4)) + 8 + d; };
+            return (q(p.x, dx) * 64 + q(p.y, dy)) * 64 + q(p.z, dz);
+        };
+        for (std::size_t h = 0; h < chords.size(); ++h) {
+            ASSERT_LT(distance(chords[h].from, chords[h].to), 0.25);
+            bins[binOf((chords[h].from + chords[h].to) * 0.5, 0, 0, 0)].push_back(h);
+        }
+        int refined = 0;
+        for (std::size_t h = 0; h < chords.size(); ++h) {
+            const SideChord& x = chords[h];
+            for (int dx = -1; dx <= 1; ++dx)
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dz = -1; dz <= 1; ++dz) {
+                        const auto found = bins.find(binOf((x.from + x.to) * 0.5, dx, dy, dz));
+                        if (found == bins.end())
+                            continue;
+                        for (const std::size_t o : found->second) {
+                            const SideChord& y = chords[o];
+                            if (o <= h || (x.line == y.line && (x.at + 1 >= y.at && y.at + 1 >= x.at)))
+                                continue;
+                            const Vec3 nx = cross(x.from, x.to), ny = cross(y.from, y.to);
+                            const double r = dot(nx, y.from), q = dot(nx, y.to), u = dot(ny, x.from), v = dot(ny, x.to);
+                            if (!(r * q < 0 && u * v < 0))
+                                continue;
+                            const double alongX = u / (u - v), alongY = r / (r - q);
+                            const Vec3 b = normalized(x.otherFrom + (x.otherTo - x.otherFrom) * alongX);
+                            const Vec3 d = normalized(y.otherFrom + (y.otherTo - y.otherFrom) * alongY);
+                            TripleSolution t;
+                            if (!solveTriplePoint(s, normalized(x.from + (x.to - x.from) * alongX), b, d, t))
+                                continue;
+                            ++refined;
+                            double best = 1e300;
+                            for (const TriplePoint& p : set.triplePoints)
+                                best = std::fmin(best, distance(t.sheets[0].position, {p.position[0], p.position[1], p.position[2]}));
+                            ASSERT_LE(best, samePlace) << "crossing of chords " << h << " and " << o;
+                        }
+                    }
+        }
+        EXPECT_GT(refined, 0);
+    }
+}
+
 TEST(DoubleCurves, TheSurfaceTurnsMapTheCurvesOntoThemselves)
 {
     // Images are placed by turning in double precision, except where curves
