@@ -25,6 +25,7 @@ void onDisplay()
 {
     renderFrame(appState);
     glutSwapBuffers();
+    prepareAhead(appState);
 }
 
 void onReshape(int width, int height)

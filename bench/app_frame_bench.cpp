@@ -15,12 +15,15 @@
 #include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <memory>
 #include <string>
 
 #include "viewer/AppState.h"
 #include "draw/FrameRenderer.h"
+#include "viewer/Interaction.h"
 #include "camera/Camera.h"
 
 static constexpr int windowSize = 512;
@@ -138,6 +141,53 @@ BENCHMARK(renderMethods)
     ->ArgsProduct({{0, 1}, {0, 1}})
     ->UseRealTime()
     ->MinTime(1.0)
+    ->Unit(benchmark::kMillisecond);
+
+// The frame that shows a new step of the animation with the double curves
+// shown, at the corrugation method's busy times and the default grid: with
+// the animation on (the curves of each step found ahead while the one before
+// is on screen, for the timer's interval) or stepped by hand, as a scrub
+// does (found in the frame); and for reference the frame drawn again with
+// no step (the curves drawn, not found). Only the frame is timed, not the
+// interval.
+static void renderCurveSteps(benchmark::State& state)
+{
+    AppState viewer;
+    Camera camera(windowSize, windowSize, 2.0f, Vector3(0, 0, 0, 1));
+    viewer.camera = &camera;
+    viewer.doubleCurves = true;
+    viewer.mesh.t = static_cast<double>(state.range(0)) / 1000.0;
+    const int mode = static_cast<int>(state.range(1));  // 0 by hand, 1 animated, 2 no step
+    const bool animated = mode == 1;
+    viewer.animateEversion = animated;
+    renderFrame(viewer);
+    glutSwapBuffers();
+    glFinish();
+    prepareAhead(viewer);
+    for (auto _ : state) {
+        if (animated) {
+            timerTick(viewer);
+        } else if (mode == 0) {
+            viewer.mesh.freeGrid();
+            viewer.mesh.t += viewer.deltaT;
+            viewer.mesh.dirty = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(viewer.timerIntervalMs));
+        const auto start = std::chrono::steady_clock::now();
+        renderFrame(viewer);
+        glutSwapBuffers();
+        glFinish();
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        prepareAhead(viewer);
+    }
+    static const char* const labels[] = {"found in the frame", "found ahead", "no step"};
+    state.SetLabel(labels[mode]);
+}
+BENCHMARK(renderCurveSteps)
+    ->ArgNames({"tMilli", "step"})
+    ->ArgsProduct({{500, 750}, {0, 1, 2}})
+    ->UseManualTime()
+    ->Iterations(30)
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(renderSchemes)->ArgName("scheme")->DenseRange(0, 4)->UseRealTime()->MinTime(1.0)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 #include "curves/CurveDisplay.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "viewer/SurfaceMesh.h"
 
@@ -19,9 +20,18 @@ DoubleCurveRequest CurveDisplay::requestFor(const SurfaceMesh& mesh)
 void CurveDisplay::refresh(const SurfaceMesh& mesh)
 {
     const DoubleCurveRequest r = requestFor(mesh);
-    if (made && r == madeFor)
-        return;
-    set = findDoubleCurves(r);
+    if (!shows(r))
+        show(r, findDoubleCurves(r));
+}
+
+bool CurveDisplay::shows(const DoubleCurveRequest& r) const
+{
+    return made && r == madeFor;
+}
+
+void CurveDisplay::show(const DoubleCurveRequest& r, DoubleCurveSet found)
+{
+    set = std::move(found);
     ++revision;
     made = true;
     madeFor = r;

@@ -19,6 +19,10 @@ struct CurveDisplay {
     // The request the mesh's state makes.
     static DoubleCurveRequest requestFor(const SurfaceMesh& mesh);
     void refresh(const SurfaceMesh& mesh);
+    // Whether the set shown is the one for `r`; shows `found`, the set for `r`
+    // found elsewhere (as ahead of time, on another thread).
+    bool shows(const DoubleCurveRequest& r) const;
+    void show(const DoubleCurveRequest& r, DoubleCurveSet found);
 
 private:
     bool made = false;

@@ -5,12 +5,13 @@
 #include <utility>
 
 #include "curves/CurveDisplay.h"
+#include "draw/CurvePrefetch.h"
 #include "viewer/AppState.h"
 #include "viewer/CurveStyle.h"
 
-void drawDoubleCurves(const AppState& state, CurveDisplay& curves)
+void drawDoubleCurves(const AppState& state, CurveDisplay& curves, CurvePrefetch& prefetch)
 {
-    curves.refresh(state.mesh);
+    prefetch.refresh(curves, state.mesh);
     glDisable(GL_LIGHTING);
     const auto drawLines = [&](float width, float grey) {
         glLineWidth(width);

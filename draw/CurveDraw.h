@@ -7,6 +7,8 @@
 // one thread.
 struct AppState;
 struct CurveDisplay;
+struct CurvePrefetch;
 
-// Finds the curves again first when the surface changed.
-void drawDoubleCurves(const AppState& state, CurveDisplay& curves);
+// Finds the curves again first when the surface changed, taking them from
+// `prefetch` if they were found ahead.
+void drawDoubleCurves(const AppState& state, CurveDisplay& curves, CurvePrefetch& prefetch);

@@ -4,6 +4,8 @@
 
 #include "camera/Camera.h"
 #include "curves/CurveDisplay.h"
+#include "draw/CurvePrefetch.h"
+#include "viewer/Interaction.h"
 #include "draw/CameraGL.h"
 #include "draw/CurveDraw.h"
 #include "draw/MeshDraw.h"
@@ -55,8 +57,9 @@ void drawDecorations(const AppState& state, const Camera& camera)
 }
 
 // Kept between frames: the curves are found again only when the surface
-// changes.
+// changes, and ahead of the animation.
 CurveDisplay curves;
+CurvePrefetch prefetch;
 
 void drawText(const AppState& state, const Camera& camera)
 {
@@ -142,7 +145,7 @@ void drawView(AppState& state, Camera& camera, int view)
     if (state.look.hasLines())
         drawOriginLines(state);
     if (state.doubleCurves)
-        drawDoubleCurves(state, curves);
+        drawDoubleCurves(state, curves, prefetch);
 
     if (state.showText)
         drawText(state, camera);
@@ -159,4 +162,13 @@ void renderFrame(AppState& state)
     const int views = state.stereo ? 2 : 1;
     for (int view = 0; view < views; ++view)
         drawView(state, *state.camera, view);
+}
+
+void prepareAhead(const AppState& state)
+{
+    if (!state.doubleCurves || !state.animateEversion)
+        return;
+    DoubleCurveRequest next = CurveDisplay::requestFor(state.mesh);
+    next.t = eversionTimeAhead(state);
+    prefetch.ahead(curves, next);
 }

@@ -6,3 +6,10 @@
 struct AppState;
 
 void renderFrame(AppState& state);
+// Once the frame is shown: starts finding what the animation's next step
+// will show (the double curves, on a thread of their own), so that the
+// frame then finds it ready. Nothing while the eversion does not animate.
+// NOTE: started within the frame, the search took the cores from the
+// software rasteriser: the frame after a step at t = 0.75 took 17 ms
+// rather than 6 (Xvfb, 2 cores).
+void prepareAhead(const AppState& state);

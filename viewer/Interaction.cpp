@@ -1,5 +1,7 @@
 #include "viewer/Interaction.h"
 
+#include <algorithm>
+
 #include "viewer/AppState.h"
 #include "camera/Camera.h"
 
@@ -23,29 +25,50 @@ bool orbitDrag(const AppState& s)
            !s.shiftDown && !s.ctrlDown;
 }
 
+// Where one eversion step takes the time and its direction.
+struct EversionStep {
+    double t;
+    bool reversing;
+    bool moves;  // the time changes (else only the direction turns, or neither)
+};
+EversionStep nextEversionStep(double t, bool reversing, double deltaT)
+{
+    // A step may overshoot 0 or 1; the next rebuild clamps t onto the end, and
+    // the step after that turns the direction, so the surface rests there.
+    if (reversing) {
+        if (t == 0)
+            return {t, false, false};
+        if (t > 0)
+            return {t - deltaT, true, true};
+    } else {
+        if (t == 1)
+            return {t, true, false};
+        if (t < 1)
+            return {t + deltaT, false, true};
+    }
+    return {t, reversing, false};
+}
+
 void stepEversion(AppState& state)
 {
     SurfaceMesh& mesh = state.mesh;
-    // A step may overshoot 0 or 1; the next rebuild clamps t onto the end, and
-    // the tick after that turns the direction, so the surface rests there.
-    if (state.eversionReversing) {
-        if (mesh.t == 0) {
-            state.eversionReversing = false;
-        } else if (mesh.t > 0) {
-            mesh.freeGrid();
-            mesh.t -= state.deltaT;
-            mesh.dirty = true;
-        }
-    } else {
-        if (mesh.t == 1) {
-            state.eversionReversing = true;
-        } else if (mesh.t < 1) {
-            mesh.freeGrid();
-            mesh.t += state.deltaT;
-            mesh.dirty = true;
-        }
+    const EversionStep step = nextEversionStep(mesh.t, state.eversionReversing, state.deltaT);
+    state.eversionReversing = step.reversing;
+    if (step.moves) {
+        mesh.freeGrid();
+        mesh.t = step.t;
+        mesh.dirty = true;
     }
 }
+}
+
+double eversionTimeAhead(const AppState& state)
+{
+    EversionStep step = nextEversionStep(state.mesh.t, state.eversionReversing, state.deltaT);
+    // Resting at an end, the step after turns back.
+    if (!step.moves)
+        step = nextEversionStep(step.t, step.reversing, state.deltaT);
+    return std::clamp(step.t, 0.0, 1.0);
 }
 
 bool timerShouldStart(AppState& state)

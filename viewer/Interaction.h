@@ -15,6 +15,11 @@ bool timerShouldStart(AppState& state);
 // caller redraws and arms the next tick.
 bool timerTick(AppState& state);
 
+// The time the eversion shows after the animation's next step that moves it
+// (past a rest at either end), clamped into [0, 1] as the rebuild does: what
+// to prepare ahead while this step is on screen.
+double eversionTimeAhead(const AppState& state);
+
 // A button press or release; `modifiers` holds the shift (1), ctrl (2) and
 // alt (4) bits, sampled here and kept for the whole drag.
 void mouseButton(AppState& state, int button, int isDown, int x, int y, int modifiers);

@@ -103,6 +103,35 @@ TEST(Timer, OvershootIsClampedAndReverses)
     EXPECT_TRUE(state.eversionReversing);
 }
 
+// What is prepared ahead is what the animation then shows: through the
+// middle, onto each end with and without overshoot, the rests there and the
+// turns back.
+TEST(Timer, TheTimeAheadIsTheNextTimeTheAnimationShows)
+{
+    struct Start {
+        double t;
+        bool reversing;
+        double deltaT;
+    };
+    for (const Start s : {Start{0.5, false, 1.0 / 256}, Start{1 - 1.0 / 256, false, 1.0 / 256},
+                          Start{0.999, false, 1.0 / 256}, Start{1, false, 1.0 / 256}, Start{1, true, 1.0 / 256},
+                          Start{0.3, true, 0.25}, Start{0, true, 1.0 / 64}, Start{0, false, 1.0 / 64}}) {
+        AppState state;
+        state.animateEversion = true;
+        state.mesh.t = s.t;
+        state.eversionReversing = s.reversing;
+        state.deltaT = s.deltaT;
+        for (int step = 0; step < 6; ++step) {
+            const double ahead = eversionTimeAhead(state);
+            const double before = state.mesh.t;
+            do
+                tickAndDraw(state);
+            while (state.mesh.t == before);
+            EXPECT_EQ(state.mesh.t, ahead) << "from t " << s.t << ", step " << step;
+        }
+    }
+}
+
 TEST(Timer, PlainLeftDragPausesTheEversion)
 {
     AppState state;
