@@ -17,7 +17,7 @@ constexpr double samePoint = 1e-7;
 // Three origins of a triple point, estimated.
 using Estimate = std::array<Vec3, 3>;
 
-// Estimates this near (radians) are one, seen from two images.
+// Estimates equal rounded to this (radians) are one, seen from two images.
 // NOTE: distinct triple points crowd round the corrugation method's points
 // on the axis (at t = 0.75, 12 x 12, some 3e-4 world units apart), closer
 // than their estimates are good: over 41 times at 12 x 12 refining every
