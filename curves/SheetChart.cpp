@@ -41,7 +41,7 @@ SheetJet sheetJet(const ExactSurface& surface, Vec3 unit)
     s.east = {-s.unit.y / across, s.unit.x / across, 0};
     s.north = {-s.unit.z * s.unit.x / across, -s.unit.z * s.unit.y / across, across};
 
-    const Jet4Vec p = exactPoint(surface, s.origin);
+    const Jet3Vec p = exactPointFirstOrder(surface, s.origin);
     s.position = {p.x.value, p.y.value, p.z.value};
     // Derivatives come per degree; a radian of arc eastward is 1 / cos(lat)
     // radians of longitude.
