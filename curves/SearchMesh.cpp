@@ -142,8 +142,9 @@ SearchMesh buildSearchMesh(const ExactSurface& surface, const SurfaceSymmetry& s
 #endif
     for (long k = 0; k < evaluations; ++k) {
         const std::uint32_t v = sampled[k];
-        const Jet4Vec p = exactPoint(surface, m.origin(v));
-        m.positions[v] = {p.x.value, p.y.value, p.z.value};
+        double position[3];
+        exactPosition(surface, m.origin(v), position);
+        m.positions[v] = {position[0], position[1], position[2]};
         Vec3 sum;
         for (int g = 0; g < order; ++g)
             sum = sum + applySymmetry(symmetry, g, scatter(image[symmetry.inverse(g) * count + k]));

@@ -15,73 +15,121 @@
 #define EVERSION_FLATTEN
 #endif
 
+namespace {
 // The stage geometries never see the real v: they are evaluated on the
 // meridian at longitude 0, carrying the unit derivative across the strip from
 // which the corrugation builds its frame.
-constexpr Jet8 meridianV(0, 0, 1);
+template <class Row>
+constexpr Row meridianV(0, 0, 1);
 
 // Each stage is its row part, the base geometry and the corrugation frame on
 // the meridian at u, placed at v through the column part. The grid sampler
 // calls the row parts once per row and combines them with each column; the
-// stage functions below do the same for a single point.
+// stage functions below do the same for a single point. Each is written once
+// for both row jets: Jet8 for the renderer, Jet5 for callers that need no
+// mixed derivative (see Corrugation.h).
 
-EVERSION_FLATTEN StripFrame corrugateRow(Jet8 u, double fraction)
+template <class Row>
+StripFrameOf<ColumnJet<Row>> corrugateRowOf(Row u, double fraction)
 {
-    const Jet8Vec base = unitSphere(u, meridianV);
-    const Jet8 depth = corrugationDepth(u);
-    const Jet8 amplitude = corrugationEnvelope(u) * constantJet(fraction);
+    const JetVector<Row> base = unitSphere(u, meridianV<Row>);
+    const Row depth = corrugationDepth(u);
+    const Row amplitude = corrugationEnvelope(u) * constantJet<Row>(fraction);
     return corrugationFrame(base, u, amplitude, depth);
 }
 
-EVERSION_FLATTEN StripFrame pushThroughRow(Jet8 u, double fraction)
+template <class Row>
+StripFrameOf<ColumnJet<Row>> pushThroughRowOf(Row u, double fraction)
 {
-    const Jet8Vec base = pushingSurface(u, meridianV, fraction);
+    const JetVector<Row> base = pushingSurface(u, meridianV<Row>, fraction);
     return corrugationFrame(base, u, corrugationEnvelope(u), corrugationDepth(u));
 }
 
-EVERSION_FLATTEN StripFrame twistRow(Jet8 u, double fraction)
+template <class Row>
+StripFrameOf<ColumnJet<Row>> twistRowOf(Row u, double fraction)
 {
-    const Jet8Vec base = twistedSurface(u, meridianV, fraction);
+    const JetVector<Row> base = twistedSurface(u, meridianV<Row>, fraction);
     return corrugationFrame(base, u, corrugationEnvelope(u), corrugationDepth(u));
 }
 
-EVERSION_FLATTEN StripFrame releaseRow(Jet8 u, double fraction)
+template <class Row>
+StripFrameOf<ColumnJet<Row>> releaseRowOf(Row u, double fraction)
 {
-    const Jet8Vec base = releasingSurface(u, meridianV, fraction);
+    const JetVector<Row> base = releasingSurface(u, meridianV<Row>, fraction);
     return corrugationFrame(base, u, corrugationEnvelope(u), corrugationDepth(u));
 }
 
-EVERSION_FLATTEN StripFrame smoothRow(Jet8 u, double fraction)
+template <class Row>
+StripFrameOf<ColumnJet<Row>> smoothRowOf(Row u, double fraction)
 {
-    const Jet8Vec base = invertedSphere(u, meridianV);
-    const Jet8 depth = corrugationDepth(u);
-    const Jet8 amplitude = corrugationEnvelope(u) * constantJet(fraction * (-1) + 1);
+    const JetVector<Row> base = invertedSphere(u, meridianV<Row>);
+    const Row depth = corrugationDepth(u);
+    const Row amplitude = corrugationEnvelope(u) * constantJet<Row>(fraction * (-1) + 1);
     return corrugationFrame(base, u, amplitude, depth);
 }
+
+// The point at (u, v) from a stage's row part.
+template <class Row>
+JetVector<ColumnJet<Row>> placed(const StripFrameOf<ColumnJet<Row>>& row, Row v, int stripCount)
+{
+    return placeOnStrip(row, stripColumn(truncate(v), stripCount));
+}
+}  // namespace
+
+EVERSION_FLATTEN StripFrame corrugateRow(Jet8 u, double fraction) { return corrugateRowOf(u, fraction); }
+EVERSION_FLATTEN StripFrame pushThroughRow(Jet8 u, double fraction) { return pushThroughRowOf(u, fraction); }
+EVERSION_FLATTEN StripFrame twistRow(Jet8 u, double fraction) { return twistRowOf(u, fraction); }
+EVERSION_FLATTEN StripFrame releaseRow(Jet8 u, double fraction) { return releaseRowOf(u, fraction); }
+EVERSION_FLATTEN StripFrame smoothRow(Jet8 u, double fraction) { return smoothRowOf(u, fraction); }
 
 EVERSION_FLATTEN Jet4Vec stageCorrugate(Jet8 u, Jet8 v, double fraction, int stripCount)
 {
-    return placeOnStrip(corrugateRow(u, fraction), stripColumn(toJet4(v), stripCount));
+    return placed(corrugateRowOf(u, fraction), v, stripCount);
 }
 
 EVERSION_FLATTEN Jet4Vec stagePushThrough(Jet8 u, Jet8 v, double fraction, int stripCount)
 {
-    return placeOnStrip(pushThroughRow(u, fraction), stripColumn(toJet4(v), stripCount));
+    return placed(pushThroughRowOf(u, fraction), v, stripCount);
 }
 
 EVERSION_FLATTEN Jet4Vec stageTwist(Jet8 u, Jet8 v, double fraction, int stripCount)
 {
-    return placeOnStrip(twistRow(u, fraction), stripColumn(toJet4(v), stripCount));
+    return placed(twistRowOf(u, fraction), v, stripCount);
 }
 
 EVERSION_FLATTEN Jet4Vec stageRelease(Jet8 u, Jet8 v, double fraction, int stripCount)
 {
-    return placeOnStrip(releaseRow(u, fraction), stripColumn(toJet4(v), stripCount));
+    return placed(releaseRowOf(u, fraction), v, stripCount);
 }
 
 EVERSION_FLATTEN Jet4Vec stageSmooth(Jet8 u, Jet8 v, double fraction, int stripCount)
 {
-    return placeOnStrip(smoothRow(u, fraction), stripColumn(toJet4(v), stripCount));
+    return placed(smoothRowOf(u, fraction), v, stripCount);
+}
+
+EVERSION_FLATTEN Jet3Vec stageCorrugateFirstOrder(Jet5 u, Jet5 v, double fraction, int stripCount)
+{
+    return placed(corrugateRowOf(u, fraction), v, stripCount);
+}
+
+EVERSION_FLATTEN Jet3Vec stagePushThroughFirstOrder(Jet5 u, Jet5 v, double fraction, int stripCount)
+{
+    return placed(pushThroughRowOf(u, fraction), v, stripCount);
+}
+
+EVERSION_FLATTEN Jet3Vec stageTwistFirstOrder(Jet5 u, Jet5 v, double fraction, int stripCount)
+{
+    return placed(twistRowOf(u, fraction), v, stripCount);
+}
+
+EVERSION_FLATTEN Jet3Vec stageReleaseFirstOrder(Jet5 u, Jet5 v, double fraction, int stripCount)
+{
+    return placed(releaseRowOf(u, fraction), v, stripCount);
+}
+
+EVERSION_FLATTEN Jet3Vec stageSmoothFirstOrder(Jet5 u, Jet5 v, double fraction, int stripCount)
+{
+    return placed(smoothRowOf(u, fraction), v, stripCount);
 }
 
 StageAtTime stageAtTime(double time, double corrugateStart, double pushStart, double twistStart,
@@ -90,16 +138,16 @@ StageAtTime stageAtTime(double time, double corrugateStart, double pushStart, do
     // Tested from the last stage back, so a time equal to a start time
     // belongs to the stage that starts there, at fraction 0.
     if (smoothStart <= time)
-        return {stageSmooth, smoothRow, (time - smoothStart) / (1 - smoothStart)};
+        return {stageSmooth, smoothRow, stageSmoothFirstOrder, (time - smoothStart) / (1 - smoothStart)};
     if (releaseStart <= time)
-        return {stageRelease, releaseRow, (time - releaseStart) / (smoothStart - releaseStart)};
+        return {stageRelease, releaseRow, stageReleaseFirstOrder, (time - releaseStart) / (smoothStart - releaseStart)};
     if (twistStart <= time)
-        return {stageTwist, twistRow, (time - twistStart) / (releaseStart - twistStart)};
+        return {stageTwist, twistRow, stageTwistFirstOrder, (time - twistStart) / (releaseStart - twistStart)};
     if (pushStart <= time)
-        return {stagePushThrough, pushThroughRow, (time - pushStart) / (twistStart - pushStart)};
+        return {stagePushThrough, pushThroughRow, stagePushThroughFirstOrder, (time - pushStart) / (twistStart - pushStart)};
     if (corrugateStart <= time)
-        return {stageCorrugate, corrugateRow, (time - corrugateStart) / (pushStart - corrugateStart)};
-    return {nullptr, nullptr, 0};
+        return {stageCorrugate, corrugateRow, stageCorrugateFirstOrder, (time - corrugateStart) / (pushStart - corrugateStart)};
+    return {nullptr, nullptr, nullptr, 0};
 }
 
 void evaluateEversion(SurfaceVertex** grid, double time, int stripCount, double uMin, int uCount,

@@ -21,6 +21,14 @@ Jet4Vec stageRelease(Jet8 u, Jet8 v, double fraction, int stripCount);
 // The corrugation flattens out on the inverted sphere.
 Jet4Vec stageSmooth(Jet8 u, Jet8 v, double fraction, int stripCount);
 
+// The same five stages carried on the reduced jets: the value, du and dv of
+// each are those of the stage above bit for bit, without the mixed derivative.
+Jet3Vec stageCorrugateFirstOrder(Jet5 u, Jet5 v, double fraction, int stripCount);
+Jet3Vec stagePushThroughFirstOrder(Jet5 u, Jet5 v, double fraction, int stripCount);
+Jet3Vec stageTwistFirstOrder(Jet5 u, Jet5 v, double fraction, int stripCount);
+Jet3Vec stageReleaseFirstOrder(Jet5 u, Jet5 v, double fraction, int stripCount);
+Jet3Vec stageSmoothFirstOrder(Jet5 u, Jet5 v, double fraction, int stripCount);
+
 // The row parts of the five stages (see StageRowFunction).
 StripFrame corrugateRow(Jet8 u, double fraction);
 StripFrame pushThroughRow(Jet8 u, double fraction);
@@ -28,13 +36,14 @@ StripFrame twistRow(Jet8 u, double fraction);
 StripFrame releaseRow(Jet8 u, double fraction);
 StripFrame smoothRow(Jet8 u, double fraction);
 
-// The stage holding at a time, both as a per-point function and as its row
-// part, with the time converted into the stage's fraction in [0, 1]. A stage
-// starts at its start time inclusive; the last ends at 1. Before
-// corrugateStart both functions are null.
+// The stage holding at a time, as a per-point function, as its row part and
+// as the per-point function on the reduced jets, with the time converted into
+// the stage's fraction in [0, 1]. A stage starts at its start time inclusive;
+// the last ends at 1. Before corrugateStart the functions are null.
 struct StageAtTime {
     StageFunction point;
     StageRowFunction row;
+    StageFirstOrderFunction firstOrder;
     double fraction;
 };
 StageAtTime stageAtTime(double time, double corrugateStart, double pushStart, double twistStart,

@@ -82,10 +82,12 @@ inline ChainDerivatives expm1Derivatives(double x)
     return {m, e, e, e};
 }
 
-// phi(t) for a Jet4 or a Jet8 t. The second-order terms are written
-// phi'' t_u t_v rather than folded into one product so that every field is the
-// textbook formula evaluated left to right; the surface reproduces reference
-// values to the last bit only with this exact order.
+// phi(t) for any of the jets (Jet3, Jet4, Jet5, Jet8): each field the jet
+// carries is formed by the same expression whichever jet carries it. The
+// second-order terms are written phi'' t_u t_v rather than folded into one
+// product so that every field is the textbook formula evaluated left to right;
+// the surface reproduces reference values to the last bit only with this exact
+// order.
 template <class Jet>
 constexpr Jet applyChainRule(const Jet& t, const ChainDerivatives& phi)
 {
@@ -93,9 +95,11 @@ constexpr Jet applyChainRule(const Jet& t, const ChainDerivatives& phi)
     r.value = phi.value;
     r.du = phi.first * t.du;
     r.dv = phi.first * t.dv;
-    r.duv = phi.first * t.duv + phi.second * t.du * t.dv;
-    if constexpr (requires { t.duu; }) {
+    if constexpr (requires { t.duv; })
+        r.duv = phi.first * t.duv + phi.second * t.du * t.dv;
+    if constexpr (requires { t.duu; })
         r.duu = phi.first * t.duu + phi.second * t.du * t.du;
+    if constexpr (requires { t.dvv; }) {
         r.dvv = phi.first * t.dvv + phi.second * t.dv * t.dv;
         r.duuv = phi.first * t.duuv + phi.second * (2 * t.du * t.duv + t.dv * t.duu) +
                  phi.third * t.du * t.du * t.dv;

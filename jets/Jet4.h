@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "jets/ChainRule.h"
+#include "jets/Jet3.h"
 
 struct Jet4 {
     double value, du, dv, duv;
@@ -108,6 +109,12 @@ inline void wrap(Jet4& f, double period)
     f.value = std::fmod(f.value, period);
     if (f.value < 0)
         f.value = f.value + period;
+}
+
+// Keeps (f, f_u, f_v).
+constexpr Jet3 truncate(Jet4 f)
+{
+    return {f.value, f.du, f.dv};
 }
 
 // The tangent components the sampler reads.

@@ -106,11 +106,27 @@ constexpr Jet4 partial(Jet8 f, int k)
     return {0, 0, 0, 0};
 }
 
+// d/du alone, and d/dv with v then held fixed, (f_v, f_uv, 0, 0): the
+// derivative across as it varies along u. Jet5 has the same pair, so code
+// written on either reads the same fields.
+constexpr Jet4 partialAlong(Jet8 f)
+{
+    return partial(f, 0);
+}
+constexpr Jet4 partialAcrossHeld(Jet8 f)
+{
+    return {f.dv, f.duv, 0, 0};
+}
+
 // Truncation keeps (f, f_u, f_v, f_uv) and drops the pure second and the
 // third derivatives.
 constexpr Jet4 toJet4(Jet8 f)
 {
     return {f.value, f.du, f.dv, f.duv};
+}
+constexpr Jet4 truncate(Jet8 f)
+{
+    return toJet4(f);
 }
 
 // Comparisons look at the value alone; NaN compares false.

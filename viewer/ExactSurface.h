@@ -30,4 +30,7 @@ ExactSurface exactSurface(EversionMethod method, int around, double t);
 ExactSurface exactSurface(const SurfaceMesh& mesh);
 
 Jet4Vec exactPoint(const ExactSurface& surface, const Origin& origin);
+// The same point with its first derivatives only: value, du and dv bit for bit
+// those of exactPoint, at less cost for the corrugation method.
+Jet3Vec exactPointFirstOrder(const ExactSurface& surface, const Origin& origin);
 void exactPosition(const ExactSurface& surface, const Origin& origin, double world[3]);

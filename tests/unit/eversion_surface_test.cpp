@@ -1,9 +1,11 @@
 // The eversion surface: the schedule and its reference points, continuity
 // between stages, closure of the strips and hemispheres as the application
-// draws them, the carried derivatives, and the shaping functions.
+// draws them, the carried derivatives, the first-order stages against the
+// full ones, and the shaping functions.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -179,6 +181,33 @@ TEST(Eversion, StageDerivativesMatchCentralDifferences)
                     EXPECT_NEAR((p.*c).duv, duv, differenceTolerance * (1 + std::fabs(duv)));
                 }
             }
+}
+
+// The reduced jets must reproduce the full ones to the bit wherever a stage
+// is evaluated: both hemispheres, beyond the period, the seams, the stage's
+// ends and strip counts that do and do not divide the wave.
+TEST(Eversion, FirstOrderStagesAreTheFullStagesValueAndTangentsToTheBit)
+{
+    static constexpr StageFirstOrderFunction reduced[] = {stageCorrugateFirstOrder, stagePushThroughFirstOrder,
+                                                          stageTwistFirstOrder, stageReleaseFirstOrder,
+                                                          stageSmoothFirstOrder};
+    const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    for (int s = 0; s < 5; ++s)
+        for (double fraction : {0.0, 0.3, 1.0})
+            for (int strips : {1, 3, 8})
+                for (int i = -2; i <= 42; ++i)
+                    for (int j = -3; j <= 23; ++j) {
+                        const double u = i / 20.0, v = j / 17.0;
+                        const Jet4Vec full = stages[s](Jet8(u, 1, 0), Jet8(v, 0, 1), fraction, strips);
+                        const Jet3Vec cheap = reduced[s](Jet5(u, 1, 0), Jet5(v, 0, 1), fraction, strips);
+                        const Jet4* f[] = {&full.x, &full.y, &full.z};
+                        const Jet3* r[] = {&cheap.x, &cheap.y, &cheap.z};
+                        for (int k = 0; k < 3; ++k)
+                            ASSERT_TRUE(same(f[k]->value, r[k]->value) && same(f[k]->du, r[k]->du) &&
+                                        same(f[k]->dv, r[k]->dv))
+                                << "stage " << s << " fraction " << fraction << " strips " << strips << " u " << u
+                                << " v " << v << " coordinate " << k;
+                    }
 }
 
 TEST(Eversion, ShapingFunctions)

@@ -108,16 +108,16 @@ TEST(Jet8Exact, ArithmeticAndFieldSelection)
 TEST(JetVecExact, CrossNormalizeRotate)
 {
     const Jet4 zero(0, 0, 0), one(1, 0, 0);
-    const Jet4Vec c = cross({one, zero, zero}, {zero, one, zero});
+    const Jet4Vec c = cross(Jet4Vec{one, zero, zero}, Jet4Vec{zero, one, zero});
     expectJet(c.x, {0, 0, 0, 0});
     expectJet(c.y, {0, 0, 0, 0});
     expectJet(c.z, {1, 0, 0, 0});
-    const Jet4Vec n = normalize({Jet4(3, 1, 0), Jet4(4, 0, 0), zero});
+    const Jet4Vec n = normalize(Jet4Vec{Jet4(3, 1, 0), Jet4(4, 0, 0), zero});
     expectJet(n.x, {0.6, 0.128, 0, 0}, roundingTolerance);
     expectJet(n.y, {0.8, -0.096, 0, 0}, roundingTolerance);
     expectJet(n.z, {0, 0, 0, 0});
     // A zero or NaN length squared gives the zero vector rather than a division.
-    for (const Jet4Vec& nz : {normalize({zero, zero, zero}), normalize({Jet4(NAN, 1, 0), one, one})})
+    for (const Jet4Vec& nz : {normalize(Jet4Vec{zero, zero, zero}), normalize(Jet4Vec{Jet4(NAN, 1, 0), one, one})})
         for (const Jet4& f : {nz.x, nz.y, nz.z})
             expectJet(f, {0, 0, 0, 0});
     const Jet4Vec r4 = rotateZ(Jet4Vec(one, zero, zero), Jet4(0, 1, 0));

@@ -3,7 +3,9 @@
 // turn them) and share every seam sample with the welded mesh to the last
 // bit, so neighbouring copies meet exactly; and every welded vertex is the
 // exact surface's point of its origin, so the lines drawn by origin, the
-// tracks and the double curves lie on the surface that is shown.
+// tracks and the double curves lie on the surface that is shown. The cheaper
+// first-order exact point, which the double-curve search refines with, is the
+// full one's value and tangents to the last bit.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -110,4 +112,39 @@ INSTANTIATE_TEST_SUITE_P(
                std::to_string(static_cast<int>(std::lround(c.t * 1000))) + (c.halfStrips ? "_half" : "") +
                (c.hemispheres == 1 ? "_north" : "");
     });
+
+// Newton's steps must land where the drawn surface is: any rounding
+// difference between the two paths would move double curves off it.
+TEST(ExactSurface, FirstOrderPointIsTheFullPointsValueAndTangentsToTheBit)
+{
+    struct Surface {
+        EversionMethod method;
+        int around;
+    };
+    const Surface surfaces[] = {{EversionMethod::Corrugations, 8}, {EversionMethod::Corrugations, 5},
+                                {EversionMethod::Corrugations, 3}, {EversionMethod::Ruled, 2},
+                                {EversionMethod::Ruled, 4}};
+    // Every corrugation stage at its start, inside it and at the very end.
+    const double times[] = {0, 0.05, 0.1, 0.17, 0.23, 0.4, 0.6, 0.75, 0.93, 0.97, 1};
+    const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    for (const Surface& c : surfaces)
+        for (const double t : times) {
+            const ExactSurface surface = exactSurface(c.method, c.around, t);
+            // Both poles, both hemispheres, and a longitude step that falls
+            // on no strip border.
+            for (int i = 0; i <= 24; ++i)
+                for (int j = 0; j < 29; ++j) {
+                    const Origin origin{-90.0 + 7.5 * i, -180.0 + 360.0 * j / 29};
+                    const Jet4Vec full = exactPoint(surface, origin);
+                    const Jet3Vec cheap = exactPointFirstOrder(surface, origin);
+                    const Jet4* f[] = {&full.x, &full.y, &full.z};
+                    const Jet3* r[] = {&cheap.x, &cheap.y, &cheap.z};
+                    for (int k = 0; k < 3; ++k)
+                        ASSERT_TRUE(same(f[k]->value, r[k]->value) && same(f[k]->du, r[k]->du) &&
+                                    same(f[k]->dv, r[k]->dv))
+                            << methodName(c.method) << " " << c.around << " t " << t << " at " << origin.latitude
+                            << ", " << origin.longitude << " coordinate " << k;
+                }
+        }
+}
 }
