@@ -4,7 +4,8 @@ navigation to the first drawn frame (a cold load, and a load from the offline
 copy with the server stopped), the site's size gzipped (without the icons),
 frames per second of the page with its controls shown in headless Chromium
 (SwiftShader) at 12 x 12 and 128 x 128 patches and for both methods rebuilt
-every frame, and stage evaluations per
+every frame, a frame with the double curves found anew against one without
+them for both methods, and stage evaluations per
 second of the WebAssembly build under node against the native benchmark.
 Needs build/ (native, with benchmarks), build-web/ and the site (scripts/web.sh);
 prints Markdown tables.
@@ -111,6 +112,28 @@ def frame_rates():
     return rates
 
 
+def curve_frames():
+    """Median milliseconds of a frame at a new time with the double curves
+    shown (so found anew, on the page's one thread) and without them, at the
+    corrugations' and the ruled surfaces' busy times."""
+    script = """const t = arguments[0], times = [];
+                for (let i = 0; i < 7; ++i) { Module._vvSetTime(i % 2 ? t : t + 1e-7);
+                                              times.push(Module._vvTimeFrames(1)); }
+                times.sort((a, b) => a - b);
+                return times[3];"""
+    cases = (("corrugations", "", (0.4, 0.5, 0.75)), ("ruled", "&--method&ruled", (0.3, 0.5)))
+    frames = {}
+    for name, method, times in cases:
+        for shown in (True, False):
+            with browser.Page("?--double-curves" + method if shown else "?" + method[1:]) as page:
+                for t in times:
+                    page.driver.execute_script(script, t)  # warms up
+                    frames[(name, t, shown)] = page.driver.execute_script(script, t)
+                if page.errors():
+                    fail(f"browser console errors: {page.errors()}")
+    return frames
+
+
 def wasm_rates():
     out = subprocess.run(["node", "--no-experimental-fetch", STAGE_RATE], capture_output=True, text=True,
                          check=True, timeout=120, cwd=os.path.dirname(STAGE_RATE)).stdout
@@ -133,6 +156,7 @@ def main():
     fresh, cold, cached = first_frames()
     size = site_size()
     fps = frame_rates()
+    curves = curve_frames()
     wasm, native = wasm_rates(), native_rates()
     print("| Measure | Value |")
     print("|---|---|")
@@ -151,6 +175,12 @@ def main():
     print(f"| 12 × 12, controls folded away | {folded:.1f} |")
     print(f"| 12 × 12, corrugations at t = 0.4, rebuilt every frame | {corrugations:.1f} |")
     print(f"| 12 × 12, ruled surfaces at t = 0.5, rebuilt every frame | {ruled:.1f} |")
+    print()
+    print("| Method, time (12 × 12) | Frame with the double curves found anew | Frame without them |")
+    print("|---|---|---|")
+    for (name, t, shown), ms in curves.items():
+        if shown:
+            print(f"| {name}, t = {t} | {ms:.0f} ms | {curves[(name, t, False)]:.0f} ms |")
     print()
     print("| Stage | WebAssembly (node), evaluations/s | Native, evaluations/s | WebAssembly / native |")
     print("|---|---|---|---|")
