@@ -147,5 +147,22 @@ class Pictures(unittest.TestCase):
                             what="the exporter's curves")
 
 
+class Animation(unittest.TestCase):
+    def test_the_desktop_plays_with_the_curves_and_quits_at_once(self):
+        # While the eversion plays, each step's curves are found on a thread
+        # of their own; Esc quits at once all the same, whatever search is
+        # under way, with nothing on stderr.
+        with harness.Viewer("--double-curves") as viewer:
+            viewer.wait_window()
+            # t = 0.375 by a time step of 1/8, then steps of 1/256 again.
+            viewer.key(*["asterisk"] * 5, "plus", "plus", "plus", "slash", "slash", "slash", "slash", "slash")
+            # F5: the eversion plays, about 1/256 per 100 ms tick.
+            viewer.key("F5")
+            viewer.wait_for(lambda shot: (hud.read_hud(shot).t or 0) >= 0.375 + 10 / 256, timeout=30,
+                            what="ten steps of the eversion")
+            viewer.key("Escape")
+            self.assertEqual(viewer.wait_exit(timeout=10), 0)
+            self.assertEqual(viewer.stderr(), "")
+
 if __name__ == "__main__":
     harness.main()
