@@ -41,7 +41,7 @@ Vec3 between(const Vec3& from, const Vec3& to, double along)
     return normalized(from + (to - from) * along);
 }
 
-// Which of a grid's cells a chord's box overlaps: cells `width` wide over
+// Which of a grid's cells a chord's box overlaps: cells 2 / side wide over
 // the cube [-1, 1]^3, `side` of them along each axis.
 struct CellBox {
     int low[3], high[3];
