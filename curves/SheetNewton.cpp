@@ -139,18 +139,26 @@ bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolutio
     }
 }
 
-bool solveTriplePoint(const ExactSurface& surface, Vec3 a, Vec3 b, Vec3 c, TripleSolution& out)
+TripleNewton startTriplePoint(const ExactSurface& surface, Vec3 a, Vec3 b, Vec3 c)
 {
-    SheetJet j[3] = {sheetJet(surface, a), sheetJet(surface, b), sheetJet(surface, c)};
-    double previous = 1e300;
-    for (int step = 0;; ++step) {
+    TripleNewton n;
+    n.sheets[0] = sheetJet(surface, a);
+    n.sheets[1] = sheetJet(surface, b);
+    n.sheets[2] = sheetJet(surface, c);
+    return n;
+}
+
+TripleProgress advanceTriplePoint(const ExactSurface& surface, TripleNewton& n, int steps, TripleSolution& out)
+{
+    SheetJet* j = n.sheets;
+    for (int taken = 0;; ++n.step, ++taken) {
         const Vec3 r0 = j[0].position - j[1].position, r1 = j[1].position - j[2].position;
         const double residual =
             std::fmax(std::fmax(length(r0), length(r1)), length(j[0].position - j[2].position));
-        if (step >= patientSteps && residual > 0.25 * previous)
-            return false;
-        previous = residual;
-        if (residual <= doubleTolerance || step == maximumSteps) {
+        n.residual = residual;
+        if (n.step >= patientSteps && residual > 0.25 * n.previous)
+            return TripleProgress::Failed;
+        if (residual <= doubleTolerance || n.step == maximumSteps) {
             for (int k = 0; k < 3; ++k)
                 out.sheets[k] = j[k];
             out.residual = residual;
@@ -158,9 +166,10 @@ bool solveTriplePoint(const ExactSurface& surface, Vec3 a, Vec3 b, Vec3 c, Tripl
             // all three through one line.
             const auto normal = [](const SheetJet& s) { return normalized(cross(s.alongEast, s.alongNorth)); };
             const double volume = std::fabs(dot(normal(j[0]), cross(normal(j[1]), normal(j[2]))));
-            return residual <= doubleTolerance && angleBetween(j[0].unit, j[1].unit) >= minimumSeparation &&
-                   angleBetween(j[1].unit, j[2].unit) >= minimumSeparation &&
-                   angleBetween(j[0].unit, j[2].unit) >= minimumSeparation && volume >= minimumCrossing;
+            const bool solved = residual <= doubleTolerance && angleBetween(j[0].unit, j[1].unit) >= minimumSeparation &&
+                                angleBetween(j[1].unit, j[2].unit) >= minimumSeparation &&
+                                angleBetween(j[0].unit, j[2].unit) >= minimumSeparation && volume >= minimumCrossing;
+            return solved ? TripleProgress::Solved : TripleProgress::Failed;
         }
         // Rows: f(a) - f(b), then f(b) - f(c); columns: the moves of a, b, c.
         double m[6][6] = {};
@@ -175,13 +184,22 @@ bool solveTriplePoint(const ExactSurface& surface, Vec3 a, Vec3 b, Vec3 c, Tripl
             m[3 + i][4] = -component(j[2].alongEast, i);
             m[3 + i][5] = -component(j[2].alongNorth, i);
         }
-        double move[6];
+        double* move = n.move;
         if (!solveSquare(6, m, rhs, move))
-            return false;
+            return TripleProgress::Failed;
         limitStep(move, 6);
+        if (taken == steps)
+            return TripleProgress::Going;
+        n.previous = residual;
         for (int k = 0; k < 3; ++k)
             j[k] = sheetJet(surface, moveOnSphere(j[k], move[2 * k], move[2 * k + 1]));
     }
+}
+
+bool solveTriplePoint(const ExactSurface& surface, Vec3 a, Vec3 b, Vec3 c, TripleSolution& out)
+{
+    TripleNewton n = startTriplePoint(surface, a, b, c);
+    return advanceTriplePoint(surface, n, maximumSteps, out) == TripleProgress::Solved;
 }
 
 double crossingSine(const DoubleSolution& s)

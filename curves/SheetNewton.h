@@ -43,6 +43,21 @@ struct TripleSolution {
 
 bool solveTriplePoint(const ExactSurface& surface, Vec3 a, Vec3 b, Vec3 c, TripleSolution& out);
 
+// The same solve taken a few steps at a time: advancing until solved or
+// failed, in as many calls as it takes, gives solveTriplePoint's result to
+// the bit.
+struct TripleNewton {
+    SheetJet sheets[3];
+    double residual = 0;         // at the current origins, once advanced
+    double previous = 1e300;     // before the last step
+    int step = 0;                // steps taken
+    double move[6] = {};         // the next step (radians, east and north of each origin), once Going
+};
+enum class TripleProgress { Solved, Failed, Going };
+TripleNewton startTriplePoint(const ExactSurface& surface, Vec3 a, Vec3 b, Vec3 c);
+// Takes at most `steps` more steps; Going if it has neither solved nor failed.
+TripleProgress advanceTriplePoint(const ExactSurface& surface, TripleNewton& n, int steps, TripleSolution& out);
+
 // The sine of the angle between the two sheets' tangent planes at a double
 // point: 0 where they touch, 1 where they cross at right angles.
 double crossingSine(const DoubleSolution& s);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "curves/CrossingGraph.h"
@@ -169,6 +170,20 @@ TEST(SheetNewton, DoubleAndTriplePointsComeBackFromEstimatesAndOneSheetDoesNot)
                                  normalized(unitOfOrigin(t.origins[1]) - nudge * 0.1), unitOfOrigin(t.origins[2]), three));
     EXPECT_LE(three.residual, doubleTolerance);
     EXPECT_LT(distance(three.sheets[0].position, {t.position[0], t.position[1], t.position[2]}), 1e-6);
+    // Taken a step a call, the solve ends where it ends in one call, to the
+    // bit: the search refines its candidates that way.
+    TripleNewton stepwise = startTriplePoint(s, normalized(unitOfOrigin(t.origins[0]) + nudge * 0.1),
+                                             normalized(unitOfOrigin(t.origins[1]) - nudge * 0.1),
+                                             unitOfOrigin(t.origins[2]));
+    TripleSolution byStep;
+    TripleProgress progress = TripleProgress::Going;
+    int calls = 0;
+    while (progress == TripleProgress::Going && calls++ < 20)
+        progress = advanceTriplePoint(s, stepwise, 1, byStep);
+    ASSERT_EQ(progress, TripleProgress::Solved);
+    EXPECT_GT(calls, 2);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(std::memcmp(&byStep.sheets[k], &three.sheets[k], sizeof(SheetJet)), 0) << k;
 
     // Where the ruled method's caps touch without crossing (two lobes,
     // t = 0.2), no double point is found next to the meeting poles.
