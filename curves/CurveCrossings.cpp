@@ -125,17 +125,34 @@ std::vector<std::array<Vec3, 3>> crossingEstimates(const SearchMesh& mesh, const
 
     // Each pair that shares a cell is tried there; a pair sharing several is
     // kept once.
+    std::vector<std::size_t> runs;
+    for (std::size_t i = 0; i < members.size(); ++i)
+        if (i == 0 || members[i].first != members[i - 1].first)
+            runs.push_back(i);
+    runs.push_back(members.size());
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
-    for (std::size_t begin = 0, end = 0; begin < members.size(); begin = end) {
-        while (end < members.size() && members[end].first == members[begin].first)
-            ++end;
-        for (std::size_t i = begin; i < end; ++i)
-            for (std::size_t j = i + 1; j < end; ++j) {
-                const SideChord &x = chords[members[i].second], &y = chords[members[j].second];
-                double alongX, alongY;
-                if (!neighbours(x, y) && arcsCross(x, y, alongX, alongY))
-                    pairs.emplace_back(members[i].second, members[j].second);
-            }
+    const long cells = static_cast<long>(runs.size()) - 1;
+#if defined(_OPENMP)
+#pragma omp parallel if (cells > 64)
+#endif
+    {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> mine;
+#if defined(_OPENMP)
+#pragma omp for schedule(dynamic, 16) nowait
+#endif
+        for (long c = 0; c < cells; ++c)
+            for (std::size_t i = runs[c]; i < runs[c + 1]; ++i)
+                for (std::size_t j = i + 1; j < runs[c + 1]; ++j) {
+                    const SideChord &x = chords[members[i].second], &y = chords[members[j].second];
+                    double alongX, alongY;
+                    if (!neighbours(x, y) && arcsCross(x, y, alongX, alongY))
+                        mine.emplace_back(members[i].second, members[j].second);
+                }
+        // Sorted below, so in the same order whichever thread found them.
+#if defined(_OPENMP)
+#pragma omp critical
+#endif
+        pairs.insert(pairs.end(), mine.begin(), mine.end());
     }
     std::sort(pairs.begin(), pairs.end());
     pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());

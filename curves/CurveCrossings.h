@@ -14,7 +14,8 @@
 // a triple point its crossing is missing; TriplePoints.h looks there too.
 //
 // Origins are unit vectors of the t = 0 sphere; `curves` are the traced
-// polylines, one an orbit, with their images. Pure; one thread.
+// polylines, one an orbit, with their images. Pure; the pairs are tried on
+// OpenMP threads, with a result that does not depend on them.
 #include <array>
 #include <vector>
 

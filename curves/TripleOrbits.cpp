@@ -28,30 +28,46 @@ std::vector<std::size_t> onePerOrbit(const SurfaceSymmetry& symmetry, const std:
                                         std::llround(p.z / quantum)};
     };
     std::vector<Form> forms;
-    for (std::size_t e = 0; e < estimates.size(); ++e) {
-        const std::array<Vec3, 3>& x = estimates[e];
-        // Anchored at the origin farthest from the equator (the group keeps
-        // that distance), and at any other as far give or take a quantum.
-        const double farthest = std::fmax(std::fabs(x[0].z), std::fmax(std::fabs(x[1].z), std::fabs(x[2].z)));
-        for (int g = 0; g < symmetry.order(); ++g)
-            for (int k = 0; k < 3; ++k) {
-                if (std::fabs(x[k].z) < farthest - quantum)
-                    continue;
-                const Vec3 anchor = applySymmetry(symmetry, g, x[k]);
-                if (!nearFundamentalDomain(symmetry, anchor, quantum))
-                    continue;
-                std::array<long long, 3> others[2] = {rounded(applySymmetry(symmetry, g, x[(k + 1) % 3])),
-                                                      rounded(applySymmetry(symmetry, g, x[(k + 2) % 3]))};
-                if (others[1] < others[0])
-                    std::swap(others[0], others[1]);
-                Form f;
-                f.estimate = e;
-                const std::array<long long, 3> a = rounded(anchor);
-                std::copy(a.begin(), a.end(), f.key.begin());
-                std::copy(others[0].begin(), others[0].end(), f.key.begin() + 3);
-                std::copy(others[1].begin(), others[1].end(), f.key.begin() + 6);
-                forms.push_back(f);
-            }
+    const long count = static_cast<long>(estimates.size());
+#if defined(_OPENMP)
+#pragma omp parallel if (count > 256)
+#endif
+    {
+        std::vector<Form> mine;
+#if defined(_OPENMP)
+#pragma omp for schedule(static) nowait
+#endif
+        for (long e = 0; e < count; ++e) {
+            const std::array<Vec3, 3>& x = estimates[e];
+            // Anchored at the origin farthest from the equator (the group
+            // keeps that distance), and at any other as far give or take a
+            // quantum.
+            const double farthest = std::fmax(std::fabs(x[0].z), std::fmax(std::fabs(x[1].z), std::fabs(x[2].z)));
+            for (int g = 0; g < symmetry.order(); ++g)
+                for (int k = 0; k < 3; ++k) {
+                    if (std::fabs(x[k].z) < farthest - quantum)
+                        continue;
+                    const Vec3 anchor = applySymmetry(symmetry, g, x[k]);
+                    if (!nearFundamentalDomain(symmetry, anchor, quantum))
+                        continue;
+                    std::array<long long, 3> others[2] = {rounded(applySymmetry(symmetry, g, x[(k + 1) % 3])),
+                                                          rounded(applySymmetry(symmetry, g, x[(k + 2) % 3]))};
+                    if (others[1] < others[0])
+                        std::swap(others[0], others[1]);
+                    Form f;
+                    f.estimate = static_cast<std::size_t>(e);
+                    const std::array<long long, 3> a = rounded(anchor);
+                    std::copy(a.begin(), a.end(), f.key.begin());
+                    std::copy(others[0].begin(), others[0].end(), f.key.begin() + 3);
+                    std::copy(others[1].begin(), others[1].end(), f.key.begin() + 6);
+                    mine.push_back(f);
+                }
+        }
+        // The sort below orders them whichever thread made them.
+#if defined(_OPENMP)
+#pragma omp critical
+#endif
+        forms.insert(forms.end(), mine.begin(), mine.end());
     }
     std::sort(forms.begin(), forms.end(), [](const Form& x, const Form& y) {
         return x.key < y.key || (x.key == y.key && x.estimate < y.estimate);

@@ -9,7 +9,7 @@
 // two images, or twice. They are compared in the fundamental domain,
 // anchored at their origin farthest from the equator. An image whose
 // rounding falls the other way is kept and refined again, harmlessly. Pure;
-// one thread.
+// spread over OpenMP threads, with a result that does not depend on them.
 #include <array>
 #include <vector>
 
