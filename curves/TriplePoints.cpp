@@ -230,8 +230,8 @@ std::vector<TriplePoint> findTriplePoints(const ExactSurface& surface, const Sea
     // whose next step is short has a destination known to well within
     // samePoint, and is dropped if another's solution or destination is
     // there: most candidates are of points found from others.
-    // NOTE: at t = 0.75, 12 x 12, 1,794 candidates for about 130 orbits;
-    // solving each to the end took 260 M instructions in all, this 238 M.
+    // NOTE: at t = 0.75, 12 x 12, 1,794 candidates for about 130 orbits; the
+    // whole search took 260 M instructions solving each to the end, 238 M so.
     // Over 41 times at 12 x 12 and 24 x 24, and with 5 strips, it finds the
     // same points.
     const long count = static_cast<long>(candidates.size());
