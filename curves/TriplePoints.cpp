@@ -97,15 +97,23 @@ bool settled(const TripleNewton& n)
     return square <= settledStep * settledStep;
 }
 
-// Where a candidate's next step takes it, to first order (its origins are
-// left where they are: only the position tells points apart).
-TripleSolution destination(const TripleNewton& n)
+// Where a candidate's next step takes it, to first order, as the least of
+// its images (only the position tells points apart).
+TriplePoint destination(const SurfaceSymmetry& symmetry, const TripleNewton& n)
 {
-    TripleSolution s;
-    for (int k = 0; k < 3; ++k)
-        s.sheets[k] = n.sheets[k];
-    s.sheets[0].position = n.sheets[0].position + n.sheets[0].alongEast * n.move[0] + n.sheets[0].alongNorth * n.move[1];
-    return s;
+    const SheetJet& a = n.sheets[0];
+    const Vec3 at = a.position + a.alongEast * n.move[0] + a.alongNorth * n.move[1];
+    TriplePoint least;
+    least.position[0] = at.x;
+    least.position[1] = at.y;
+    least.position[2] = at.z;
+    for (int g = 1; g < symmetry.order(); ++g) {
+        const Vec3 image = applySymmetry(symmetry, g, at);
+        const TriplePoint p{{image.x, image.y, image.z}, {}};
+        if (before(p, least))
+            least = p;
+    }
+    return least;
 }
 
 Vec3 positionOf(const TriplePoint& p)
@@ -266,7 +274,7 @@ std::vector<TriplePoint> findTriplePoints(const ExactSurface& surface, const Sea
             else if (progress[k] == TripleProgress::Going && !settled(newton[k]))
                 next.push_back(k);
             else if (progress[k] == TripleProgress::Going)
-                bound.push_back({leastImage(symmetry, destination(newton[k])), k});
+                bound.push_back({destination(symmetry, newton[k]), k});
         }
         // Those settled go on if no solution or other settled candidate
         // before them has their destination.
