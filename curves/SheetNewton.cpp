@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 constexpr int maximumSteps = 10;
@@ -92,7 +93,7 @@ void limitStep(double* step, int n)
             step[i] *= longestStep / length;
 }
 
-// moveOnSphere's point, but not of unit length: sheetJet scales it back. The
+// moveOnSphere's point, but not of unit length: newtonJet scales it back. The
 // step's great circle meets the tangent plane at tan(angle) from the unit
 // vector, so one tangent stands for moveOnSphere's sine, cosine and
 // normalization.
@@ -106,6 +107,32 @@ Vec3 stepOnSphere(const SheetJet& at, double e, double n)
     return at.unit + (at.east * e + at.north * n) * (std::tan(angle) / angle);
 }
 
+// sheetJet without its round trip from the origin back to a unit vector:
+// the basis is taken at `unit` itself, which is the evaluated origin's unit
+// vector to rounding. Near a pole, where sheetJet moves the origin, it is
+// sheetJet's.
+// NOTE: corrugations, 12 x 12: solveDoublePoint took 9.95 M instructions a
+// search at t = 0.4 and 35.2 M at t = 0.75 through sheetJet, 9.35 M and
+// 33.0 M this way (two sines and cosines less an evaluation).
+SheetJet newtonJet(const ExactSurface& surface, Vec3 unit)
+{
+    constexpr double degreesPerRadian = 180 / std::numbers::pi;
+    unit = normalized(unit);
+    const double across = std::sqrt(unit.x * unit.x + unit.y * unit.y);
+    if (!(across >= 2 * chartPoleGap))
+        return sheetJet(surface, unit);
+    SheetJet s;
+    s.origin = originOfUnit(unit);
+    s.unit = unit;
+    s.east = {-unit.y / across, unit.x / across, 0};
+    s.north = {-unit.z * unit.x / across, -unit.z * unit.y / across, across};
+    const Jet3Vec p = exactPointFirstOrder(surface, s.origin);
+    s.position = {p.x.value, p.y.value, p.z.value};
+    s.alongEast = Vec3{p.x.dv, p.y.dv, p.z.dv} * (degreesPerRadian / across);
+    s.alongNorth = Vec3{p.x.du, p.y.du, p.z.du} * degreesPerRadian;
+    return s;
+}
+
 double component(Vec3 v, int i)
 {
     return i == 0 ? v.x : (i == 1 ? v.y : v.z);
@@ -114,7 +141,7 @@ double component(Vec3 v, int i)
 
 bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out, double leastCrossing)
 {
-    SheetJet ja = sheetJet(surface, a), jb = sheetJet(surface, b);
+    SheetJet ja = newtonJet(surface, a), jb = newtonJet(surface, b);
     out.start = ja.position;
     double previous = 1e300;
     for (int step = 0;; ++step) {
@@ -148,8 +175,8 @@ bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolutio
         for (int k = 0; k < 4; ++k)
             move[k] = -(columns[k].x * y[0] + columns[k].y * y[1] + columns[k].z * y[2]);
         limitStep(move, 4);
-        ja = sheetJet(surface, stepOnSphere(ja, move[0], move[1]));
-        jb = sheetJet(surface, stepOnSphere(jb, move[2], move[3]));
+        ja = newtonJet(surface, stepOnSphere(ja, move[0], move[1]));
+        jb = newtonJet(surface, stepOnSphere(jb, move[2], move[3]));
     }
 }
 
