@@ -101,7 +101,7 @@ void limitStep(double* step, int n)
 // instructions a search with moveOnSphere, 35.2 M this way.
 Vec3 stepOnSphere(const SheetJet& at, double e, double n)
 {
-    const double angle = std::hypot(e, n);
+    const double angle = std::sqrt(e * e + n * n);
     if (angle == 0)
         return at.unit;
     return at.unit + (at.east * e + at.north * n) * (std::tan(angle) / angle);
@@ -159,14 +159,15 @@ bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolutio
         }
         // Columns of the 3 x 4 Jacobian of f(a) - f(b).
         const Vec3 columns[4] = {ja.alongEast, ja.alongNorth, jb.alongEast * -1, jb.alongNorth * -1};
-        double m[3][3];
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j) {
-                double s = 0;
-                for (const Vec3& c : columns)
-                    s += component(c, i) * component(c, j);
-                m[i][j] = s;
-            }
+        // The Jacobian times its transpose, entry by entry.
+        const auto entry = [&](double Vec3::*i, double Vec3::*j) {
+            return columns[0].*i * columns[0].*j + columns[1].*i * columns[1].*j + columns[2].*i * columns[2].*j +
+                   columns[3].*i * columns[3].*j;
+        };
+        const double xy = entry(&Vec3::x, &Vec3::y), xz = entry(&Vec3::x, &Vec3::z), yz = entry(&Vec3::y, &Vec3::z);
+        const double m[3][3] = {{entry(&Vec3::x, &Vec3::x), xy, xz},
+                                {xy, entry(&Vec3::y, &Vec3::y), yz},
+                                {xz, yz, entry(&Vec3::z, &Vec3::z)}};
         const double rhs[3] = {r.x, r.y, r.z};
         double y[3];
         if (!solveSymmetric3(m, rhs, y))
