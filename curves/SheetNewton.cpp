@@ -122,7 +122,10 @@ SheetJet newtonJet(const ExactSurface& surface, Vec3 unit)
     if (!(across >= 2 * chartPoleGap))
         return sheetJet(surface, unit);
     SheetJet s;
-    s.origin = originOfUnit(unit);
+    // originOfUnit's, with `across` at hand and atan2's longitude wrapped
+    // only where it is 180.
+    const double longitude = std::atan2(unit.y, unit.x) * degreesPerRadian;
+    s.origin = {std::atan2(unit.z, across) * degreesPerRadian, longitude >= 180 ? longitude - 360 : longitude};
     s.unit = unit;
     s.east = {-unit.y / across, unit.x / across, 0};
     s.north = {-unit.z * unit.x / across, -unit.z * unit.y / across, across};
