@@ -149,6 +149,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
     };
     std::vector<Polyline> polylines(graph.paths.size());
     std::vector<GapTask> tasks;
+    std::vector<std::size_t> between;  // one gap's lift steps at a time
     for (std::size_t k = 0; k < graph.paths.size(); ++k) {
         const CrossingPath& path = graph.paths[k];
         Polyline& line = polylines[k];
@@ -185,7 +186,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
         for (std::size_t i = 0; i + 1 < count || (line.closed && i < count); ++i) {
             const std::size_t first = line.visits[i].step, last = line.visits[(i + 1) % count].step;
             // The mesh's polyline between, round the end of a loop if need be.
-            std::vector<std::size_t> between;
+            between.clear();
             for (std::size_t s = (first + 1) % steps.size(); s != last; s = (s + 1) % steps.size())
                 between.push_back(s);
             double meshLength = 0;
@@ -204,6 +205,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
                 const int base = symmetry.inverse(steps[reversed ? last : first].frame);
                 if (reversed)
                     std::reverse(between.begin(), between.end());
+                task.inside.reserve(between.size());
                 for (const std::size_t s : between)
                     task.inside.push_back({steps[s].index, symmetry.compose(base, steps[s].frame), 1});
                 const Vec3 before = applySymmetry(symmetry, base, at(i + count - 1));
@@ -228,6 +230,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
         const GapTask& task = tasks[t];
         const CrossingPath& path = graph.paths[task.key.path];
         std::vector<Waypoint> way;
+        way.reserve(task.inside.size());
         for (const LiftStep& s : task.inside) {
             const Crossing c = mapCrossing(mesh, s.frame, graph.nodes[path.nodes[s.index]]);
             way.push_back({crossingPosition(mesh, c), crossingEdgeOrigin(mesh, c), crossingTriangleOrigin(mesh, c)});
