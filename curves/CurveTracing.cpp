@@ -247,13 +247,30 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
     });
 
     std::vector<TracedPolyline> traced;
+    std::vector<std::pair<std::size_t, bool>> taskOf;
     for (std::size_t k = 0; k < polylines.size(); ++k) {
         const Polyline& line = polylines[k];
         const std::size_t count = line.visits.size();
         if (count < 2)
             continue;
         const std::vector<LiftStep>& steps = line.lift.steps;
+        // The task that filled the gap after each visit, and whether it
+        // runs the other way; the points all told, to reserve them.
+        taskOf.assign(count, {0, false});
+        std::size_t total = count;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!line.splits[i])
+                continue;
+            bool reversed;
+            const GapKey key = gapKey(symmetry, k, steps[line.visits[i].step],
+                                      steps[line.visits[(i + 1) % count].step], reversed);
+            const auto found = std::lower_bound(tasks.begin(), tasks.end(), key,
+                                                [](const GapTask& x, const GapKey& y) { return x.key < y; });
+            taskOf[i] = {static_cast<std::size_t>(found - tasks.begin()), reversed};
+            total += inner[taskOf[i].first].size();
+        }
         std::vector<TracePoint> full;
+        full.reserve(total);
         // The lift's first pass along its path; the rest are its images under
         // the polyline's stabilizer.
         const std::size_t firstPass = graph.paths[k].nodes.size();
@@ -265,13 +282,10 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
             full.push_back(v.point);
             if (!line.splits[i])
                 continue;
-            bool reversed;
+            const bool reversed = taskOf[i].second;
             const LiftStep& p = steps[v.step];
             const LiftStep& q = steps[line.visits[(i + 1) % count].step];
-            const GapKey key = gapKey(symmetry, k, p, q, reversed);
-            const auto found = std::lower_bound(tasks.begin(), tasks.end(), key,
-                                                [](const GapTask& x, const GapKey& y) { return x.key < y; });
-            const std::vector<TracePoint>& points = inner[found - tasks.begin()];
+            const std::vector<TracePoint>& points = inner[taskOf[i].first];
             const int frame = reversed ? q.frame : p.frame;
             for (std::size_t j = 0; j < points.size(); ++j) {
                 const TracePoint& m = points[reversed ? points.size() - 1 - j : j];
@@ -287,6 +301,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
         if (std::find_if(full.begin(), full.end(), isBreak) == full.end()) {
             const std::vector<char> kept = withoutExcursions(full, line.closed, settings.deviation);
             std::vector<TracePoint> clean;
+            clean.reserve(full.size());
             std::size_t keptBefore = 0;
             for (std::size_t i = 0; i < full.size(); ++i)
                 if (kept[i]) {
