@@ -247,7 +247,6 @@ std::vector<char> withoutExcursions(const std::vector<TracePoint>& line, bool cl
     // distance itself.
     const double beyond = near * near * (1 + 1e-9);
     Vec3 around[2 * widest + 1];
-    bool ends[2 * widest + 1];
     for (long k = 0; k < n; ++k) {
         if (index(k - 1) < 0 || index(k + 1) < 0)
             continue;
@@ -257,20 +256,18 @@ std::vector<char> withoutExcursions(const std::vector<TracePoint>& line, bool cl
         // NOTE: the windows' ends, copied once round each turn back, are
         // compared by their squared distance first: at t = 0.75 (12 x 12)
         // this function took 4.8 M instructions a search, now 3.7 M.
+        // The polyline from k - span to k + span, [lowest, highest] of it
+        // there (past an open end it stops).
         const long first = k - span;
-        for (long o = 0; o <= 2 * span; ++o) {
-            ends[o] = index(first + o) >= 0;
-            if (ends[o])
-                around[o] = at(first + o);
-        }
+        const long lowest = closed ? 0 : std::max(0L, -first), highest = closed ? 2 * span : std::min(2 * span, n - 1 - first);
+        for (long o = lowest; o <= highest; ++o)
+            around[o] = at(first + o);
         // All the widest windows, so that the choice does not depend on
         // which way the polyline runs.
         bool done = false;
         for (long width = span; width >= 2 && !done; --width)
-            for (long i = k - width + 1; i < k; ++i) {
+            for (long i = std::max(k - width + 1, first + lowest); i < k && i + width <= first + highest; ++i) {
                 const long j = i + width;
-                if (!ends[i - first] || !ends[j - first])
-                    continue;
                 const Vec3 apart = around[i - first] - around[j - first];
                 if (dot(apart, apart) > beyond || length(apart) > near)
                     continue;
