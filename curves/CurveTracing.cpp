@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <tuple>
 
 #include "curves/CurveLift.h"
@@ -219,9 +220,22 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
             }
         }
     }
-    std::stable_sort(tasks.begin(), tasks.end(), [](const GapTask& x, const GapTask& y) { return x.key < y.key; });
-    tasks.erase(std::unique(tasks.begin(), tasks.end(), [](const GapTask& x, const GapTask& y) { return x.key == y.key; }),
-                tasks.end());
+    // The first task of each key, in the keys' order.
+    // NOTE: the indices are sorted rather than the tasks: at 48 x 48
+    // patches, t = 0.75, moving the tasks about cost traceDoubleCurves
+    // 1.5 M instructions more (90.8 M against 89.4 M).
+    {
+        std::vector<std::uint32_t> order(tasks.size());
+        for (std::size_t t = 0; t < tasks.size(); ++t)
+            order[t] = static_cast<std::uint32_t>(t);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::uint32_t x, std::uint32_t y) { return tasks[x].key < tasks[y].key; });
+        std::vector<GapTask> distinct;
+        for (std::size_t t = 0; t < order.size(); ++t)
+            if (t == 0 || !(tasks[order[t]].key == tasks[order[t - 1]].key))
+                distinct.push_back(std::move(tasks[order[t]]));
+        tasks = std::move(distinct);
+    }
 
     // Each task's points, from its lower index to the other, in the frame of
     // the lower index's node.
