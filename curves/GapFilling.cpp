@@ -215,11 +215,21 @@ std::vector<char> withoutExcursions(const std::vector<TracePoint>& line, bool cl
             return i < 0 ? i + n : (i >= n ? i - n : i);
         return i < 0 || i >= n ? -1 : i;
     };
-    const auto at = [&](long i) { return line[static_cast<std::size_t>(index(i))].position; };
+    // The positions, a loop's three times over so that every index asked
+    // for is read without wrapping it; `at` is asked for indices on the
+    // polyline only.
+    // NOTE: wrapping each index read cost this function 0.7 M of 3.5 M
+    // instructions at t = 0.75, 12 x 12 (and of 5.3 M at 48 x 48).
+    const long offset = closed ? n : 0;
+    std::vector<Vec3> where(static_cast<std::size_t>(closed ? 3 * n : n));
+    for (std::size_t i = 0; i < where.size(); ++i)
+        where[i] = line[i % line.size()].position;
+    const auto at = [&](long i) { return where[static_cast<std::size_t>(i + offset)]; };
+    const auto on = [&](long i) { return closed || (i >= 0 && i < n); };
     const long span = std::min(widest, n / 2);
     // Whether a point is within `near` of chord c (to c + 1, or to `to`).
     const auto nearChord = [&](const Vec3& p, long c, long to) {
-        if (index(c) < 0 || index(to) < 0)
+        if (!on(c) || !on(to))
             return false;
         const Vec3 a = at(c), e = at(to) - a;
         const double l = dot(e, e);
