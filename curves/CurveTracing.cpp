@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <tuple>
 
 #include "curves/CurveLift.h"
@@ -149,6 +150,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
     };
     std::vector<Polyline> polylines(graph.paths.size());
     std::vector<GapTask> tasks;
+    std::vector<std::size_t> between;  // one gap's lift steps at a time
     for (std::size_t k = 0; k < graph.paths.size(); ++k) {
         const CrossingPath& path = graph.paths[k];
         Polyline& line = polylines[k];
@@ -185,7 +187,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
         for (std::size_t i = 0; i + 1 < count || (line.closed && i < count); ++i) {
             const std::size_t first = line.visits[i].step, last = line.visits[(i + 1) % count].step;
             // The mesh's polyline between, round the end of a loop if need be.
-            std::vector<std::size_t> between;
+            between.clear();
             for (std::size_t s = (first + 1) % steps.size(); s != last; s = (s + 1) % steps.size())
                 between.push_back(s);
             double meshLength = 0;
@@ -204,6 +206,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
                 const int base = symmetry.inverse(steps[reversed ? last : first].frame);
                 if (reversed)
                     std::reverse(between.begin(), between.end());
+                task.inside.reserve(between.size());
                 for (const std::size_t s : between)
                     task.inside.push_back({steps[s].index, symmetry.compose(base, steps[s].frame), 1});
                 const Vec3 before = applySymmetry(symmetry, base, at(i + count - 1));
@@ -217,9 +220,22 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
             }
         }
     }
-    std::stable_sort(tasks.begin(), tasks.end(), [](const GapTask& x, const GapTask& y) { return x.key < y.key; });
-    tasks.erase(std::unique(tasks.begin(), tasks.end(), [](const GapTask& x, const GapTask& y) { return x.key == y.key; }),
-                tasks.end());
+    // The first task of each key, in the keys' order.
+    // NOTE: the indices are sorted rather than the tasks: at 48 x 48
+    // patches, t = 0.75, moving the tasks about cost traceDoubleCurves
+    // 1.5 M instructions more (90.8 M against 89.4 M).
+    {
+        std::vector<std::uint32_t> order(tasks.size());
+        for (std::size_t t = 0; t < tasks.size(); ++t)
+            order[t] = static_cast<std::uint32_t>(t);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::uint32_t x, std::uint32_t y) { return tasks[x].key < tasks[y].key; });
+        std::vector<GapTask> distinct;
+        for (std::size_t t = 0; t < order.size(); ++t)
+            if (t == 0 || !(tasks[order[t]].key == tasks[order[t - 1]].key))
+                distinct.push_back(std::move(tasks[order[t]]));
+        tasks = std::move(distinct);
+    }
 
     // Each task's points, from its lower index to the other, in the frame of
     // the lower index's node.
@@ -228,6 +244,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
         const GapTask& task = tasks[t];
         const CrossingPath& path = graph.paths[task.key.path];
         std::vector<Waypoint> way;
+        way.reserve(task.inside.size());
         for (const LiftStep& s : task.inside) {
             const Crossing c = mapCrossing(mesh, s.frame, graph.nodes[path.nodes[s.index]]);
             way.push_back({crossingPosition(mesh, c), crossingEdgeOrigin(mesh, c), crossingTriangleOrigin(mesh, c)});
@@ -244,13 +261,30 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
     });
 
     std::vector<TracedPolyline> traced;
+    std::vector<std::pair<std::size_t, bool>> taskOf;
     for (std::size_t k = 0; k < polylines.size(); ++k) {
         const Polyline& line = polylines[k];
         const std::size_t count = line.visits.size();
         if (count < 2)
             continue;
         const std::vector<LiftStep>& steps = line.lift.steps;
+        // The task that filled the gap after each visit, and whether it
+        // runs the other way; the points all told, to reserve them.
+        taskOf.assign(count, {0, false});
+        std::size_t total = count;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!line.splits[i])
+                continue;
+            bool reversed;
+            const GapKey key = gapKey(symmetry, k, steps[line.visits[i].step],
+                                      steps[line.visits[(i + 1) % count].step], reversed);
+            const auto found = std::lower_bound(tasks.begin(), tasks.end(), key,
+                                                [](const GapTask& x, const GapKey& y) { return x.key < y; });
+            taskOf[i] = {static_cast<std::size_t>(found - tasks.begin()), reversed};
+            total += inner[taskOf[i].first].size();
+        }
         std::vector<TracePoint> full;
+        full.reserve(total);
         // The lift's first pass along its path; the rest are its images under
         // the polyline's stabilizer.
         const std::size_t firstPass = graph.paths[k].nodes.size();
@@ -262,13 +296,10 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
             full.push_back(v.point);
             if (!line.splits[i])
                 continue;
-            bool reversed;
+            const bool reversed = taskOf[i].second;
             const LiftStep& p = steps[v.step];
             const LiftStep& q = steps[line.visits[(i + 1) % count].step];
-            const GapKey key = gapKey(symmetry, k, p, q, reversed);
-            const auto found = std::lower_bound(tasks.begin(), tasks.end(), key,
-                                                [](const GapTask& x, const GapKey& y) { return x.key < y; });
-            const std::vector<TracePoint>& points = inner[found - tasks.begin()];
+            const std::vector<TracePoint>& points = inner[taskOf[i].first];
             const int frame = reversed ? q.frame : p.frame;
             for (std::size_t j = 0; j < points.size(); ++j) {
                 const TracePoint& m = points[reversed ? points.size() - 1 - j : j];
@@ -284,6 +315,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
         if (std::find_if(full.begin(), full.end(), isBreak) == full.end()) {
             const std::vector<char> kept = withoutExcursions(full, line.closed, settings.deviation);
             std::vector<TracePoint> clean;
+            clean.reserve(full.size());
             std::size_t keptBefore = 0;
             for (std::size_t i = 0; i < full.size(); ++i)
                 if (kept[i]) {

@@ -10,6 +10,10 @@ TracePoint fromSolution(const DoubleSolution& s)
 
 TracePoint mapped(const SurfaceSymmetry& symmetry, int g, const TracePoint& p)
 {
+    // The identity leaves every field as it is (a longitude is kept within
+    // [-180, 180) already), without the wrapping of two longitudes.
+    if (g == 0)
+        return p;
     const auto m = [&](const Vec3& v) { return applySymmetry(symmetry, g, v); };
     return {m(p.position), applySymmetry(symmetry, g, p.a), applySymmetry(symmetry, g, p.b), m(p.ua), m(p.ub),
             m(p.ta), m(p.tb), m(p.tail)};
