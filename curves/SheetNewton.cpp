@@ -187,9 +187,9 @@ bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolutio
 TripleNewton startTriplePoint(const ExactSurface& surface, Vec3 a, Vec3 b, Vec3 c)
 {
     TripleNewton n;
-    n.sheets[0] = sheetJet(surface, a);
-    n.sheets[1] = sheetJet(surface, b);
-    n.sheets[2] = sheetJet(surface, c);
+    n.sheets[0] = newtonJet(surface, a);
+    n.sheets[1] = newtonJet(surface, b);
+    n.sheets[2] = newtonJet(surface, c);
     return n;
 }
 
@@ -237,7 +237,7 @@ TripleProgress advanceTriplePoint(const ExactSurface& surface, TripleNewton& n, 
             return TripleProgress::Going;
         n.previous = residual;
         for (int k = 0; k < 3; ++k)
-            j[k] = sheetJet(surface, moveOnSphere(j[k], move[2 * k], move[2 * k + 1]));
+            j[k] = newtonJet(surface, stepOnSphere(j[k], move[2 * k], move[2 * k + 1]));
     }
 }
 
