@@ -11,6 +11,8 @@
 // order n.
 //
 // An element is Rz(k / n turn) after Fy^flip, numbered k + n flip. Pure.
+#include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "curves/Vec3.h"
@@ -69,4 +71,30 @@ inline bool nearFundamentalDomain(const SurfaceSymmetry& s, const Vec3& p, doubl
     if (s.around <= 2)
         return true;
     return p.x * s.sines[1] - p.y * s.cosines[1] >= -margin;
+}
+
+// Calls visit(g) for the elements g that may bring p within `margin` of the
+// fundamental domain (above), a superset of those that do. With
+// three turns or more, away from the axis, those are the turn that brings
+// p's longitude into the domain's sector and the two beside it (the margin
+// reaches less than half a sector past its edges), with each flip the
+// domain's hemisphere allows.
+template <class Visit>
+void forElementsTowardDomain(const SurfaceSymmetry& s, const Vec3& p, double margin, Visit&& visit)
+{
+    const double sector = 2 * std::numbers::pi / s.around;
+    const double across = std::sqrt(p.x * p.x + p.y * p.y);
+    if (s.around <= 2 || !(margin < across * std::sin(sector / 2))) {
+        for (int g = 0; g < s.order(); ++g)
+            visit(g);
+        return;
+    }
+    for (const bool flip : {false, true}) {
+        if (flip ? !s.flips || p.z > margin : s.flips && p.z < -margin)
+            continue;
+        const double longitude = flip ? std::atan2(p.y, -p.x) : std::atan2(p.y, p.x);
+        const int turn = static_cast<int>(std::ceil(-longitude / sector));
+        for (const int k : {turn - 1, turn, turn + 1})
+            visit(s.element(k, flip));
+    }
 }

@@ -43,13 +43,15 @@ std::vector<std::size_t> onePerOrbit(const SurfaceSymmetry& symmetry, const std:
             // keeps that distance), and at any other as far give or take a
             // quantum.
             const double farthest = std::fmax(std::fabs(x[0].z), std::fmax(std::fabs(x[1].z), std::fabs(x[2].z)));
-            for (int g = 0; g < symmetry.order(); ++g)
-                for (int k = 0; k < 3; ++k) {
-                    if (std::fabs(x[k].z) < farthest - quantum)
-                        continue;
+            for (int k = 0; k < 3; ++k) {
+                if (std::fabs(x[k].z) < farthest - quantum)
+                    continue;
+                // NOTE: at t = 0.75, 12 x 12 (8 strips, 16 elements) trying
+                // every element cost 12.3 M instructions a search, these 9.0 M.
+                forElementsTowardDomain(symmetry, x[k], quantum, [&](int g) {
                     const Vec3 anchor = applySymmetry(symmetry, g, x[k]);
                     if (!nearFundamentalDomain(symmetry, anchor, quantum))
-                        continue;
+                        return;
                     std::array<long long, 3> others[2] = {rounded(applySymmetry(symmetry, g, x[(k + 1) % 3])),
                                                           rounded(applySymmetry(symmetry, g, x[(k + 2) % 3]))};
                     if (others[1] < others[0])
@@ -61,7 +63,8 @@ std::vector<std::size_t> onePerOrbit(const SurfaceSymmetry& symmetry, const std:
                     std::copy(others[0].begin(), others[0].end(), f.key.begin() + 3);
                     std::copy(others[1].begin(), others[1].end(), f.key.begin() + 6);
                     mine.push_back(f);
-                }
+                });
+            }
         }
         // The sort below orders them whichever thread made them.
 #if defined(_OPENMP)

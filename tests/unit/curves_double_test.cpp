@@ -413,3 +413,32 @@ TEST(SurfaceSymmetry, EachElementTurnsOriginsAndSpaceAlike)
             }
     }
 }
+
+// The elements tried for bringing an origin into the fundamental domain
+// include every one that does, near the sector's edges, the equator and the
+// axis too, for groups of one to many turns, with and without the flip.
+TEST(SurfaceSymmetry, TheElementsTowardTheDomainIncludeEveryOneThatGetsThere)
+{
+    const double margin = 1e-9;
+    for (const int around : {1, 2, 3, 5, 8, 31}) {
+        for (const EversionMethod method : {EversionMethod::Corrugations, EversionMethod::Ruled}) {
+            const SurfaceSymmetry group = surfaceSymmetry(method, around);
+            std::vector<Vec3> points;
+            for (double lat = -90; lat <= 90; lat += 7.5)
+                for (double lon = -180; lon < 180; lon += 360.0 / (4 * around))
+                    for (const double off : {0.0, 1e-10, -1e-10, 1e-3})
+                        points.push_back(unitOfOrigin({lat, lon + off}));
+            points.push_back({3e-10, -2e-10, 1});
+            for (const Vec3& p : points) {
+                std::vector<char> visited(static_cast<std::size_t>(group.order()), 0);
+                forElementsTowardDomain(group, p, margin, [&](int g) { visited[static_cast<std::size_t>(g)] = 1; });
+                for (int g = 0; g < group.order(); ++g) {
+                    if (nearFundamentalDomain(group, applySymmetry(group, g, p), margin)) {
+                        EXPECT_TRUE(visited[static_cast<std::size_t>(g)])
+                            << around << " " << g << " " << p.x << " " << p.y << " " << p.z;
+                    }
+                }
+            }
+        }
+    }
+}
