@@ -41,6 +41,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void vvCurveWorkerFailed()
 const CurveDisplay* CurveWorker::curvesFor(const SurfaceMesh& mesh)
 {
     const DoubleCurveRequest r = CurveDisplay::requestFor(mesh);
+    // Only this frame's set is wanted now; a frame of the playing eversion
+    // asks for the next step's again right after.
+    wanted = r;
+    wantedAhead.reset();
     if (display.shows(r))
         return &display;
     for (auto f = found.begin(); f != found.end(); ++f)
@@ -53,7 +57,6 @@ const CurveDisplay* CurveWorker::curvesFor(const SurfaceMesh& mesh)
         display.refresh(mesh);
         return &display;
     }
-    wanted = r;
     send();
     return nullptr;
 }
@@ -64,6 +67,14 @@ void CurveWorker::ahead(const DoubleCurveRequest& next)
         return;
     wantedAhead = next;
     send();
+}
+
+bool CurveWorker::waitsFor(const DoubleCurveRequest& next)
+{
+    if (failed || has(next))
+        return false;
+    ahead(next);
+    return true;
 }
 
 bool CurveWorker::has(const DoubleCurveRequest& r) const

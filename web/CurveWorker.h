@@ -4,7 +4,7 @@
 // the desktop's CurvePrefetch. A frame shows the mesh's set once it has
 // arrived and draws no curves until then; while the eversion plays, the set
 // of the animation's next step is asked for ahead, and the timer waits for
-// it (has) before it steps.
+// it (waitsFor) before it steps.
 //
 // Requests and sets cross to the worker as bytes (curves/CurveSetBytes.h),
 // so the set shown is bit for bit the one findDoubleCurves finds. The worker
@@ -30,8 +30,10 @@ struct CurveWorker {
     const CurveDisplay* curvesFor(const SurfaceMesh& mesh);
     // Asks for the set of `next` unless it is shown, arrived or wanted.
     void ahead(const DoubleCurveRequest& next);
-    // Whether the set of `r` is shown or has arrived.
-    bool has(const DoubleCurveRequest& r) const;
+    // Whether a step to `next` must wait for its set: while it is neither
+    // shown nor arrived (it is asked for then), unless the worker was given
+    // up, when the frame finds it itself.
+    bool waitsFor(const DoubleCurveRequest& next);
     // Whether the worker is finding a set now.
     bool busy() const { return inFlight.has_value(); }
 
@@ -54,6 +56,7 @@ private:
     int worker = -1;      // emscripten's handle, once started
     bool failed = false;  // found on the page's thread instead
 
+    bool has(const DoubleCurveRequest& r) const;
     void send();
     void fail(const char* why);
 };

@@ -77,6 +77,7 @@ std::string shownState;
 std::string pageText;
 std::vector<std::uint8_t> pageFile;
 constexpr double maxGlbTriangles = 4e6;
+// How often the timer looks for the set a step waits for.
 constexpr int curvePollMs = 10;
 // Drawing-buffer pixels per CSS pixel, as the page last sized the canvas.
 float pixelScale = 1;
@@ -138,20 +139,17 @@ void postRedisplay()
     emscripten_request_animation_frame(onAnimationFrame, nullptr);
 }
 
-// While the eversion plays with its double curves shown, the animation steps
-// only once the next step's set has arrived, as the desktop's frame waits for
-// it: the curves keep up with the surface, and the page's thread stays free
-// meanwhile. Asks for that set when it has not been asked for.
+// While the eversion plays with its double curves shown, the animation (and
+// the rotation with it) steps only once the next step's set has arrived, as
+// the desktop's frame waits for it: the curves keep up with the surface, and
+// the page's thread stays free meanwhile.
 bool waitsForCurves()
 {
     if (!appState.doubleCurves || !appState.animateEversion)
         return false;
     DoubleCurveRequest next = CurveDisplay::requestFor(appState.mesh);
     next.t = eversionTimeAhead(appState);
-    if (curveWorker.has(next))
-        return false;
-    curveWorker.ahead(next);
-    return true;
+    return curveWorker.waitsFor(next);
 }
 
 void onTimer(void*)
