@@ -164,6 +164,9 @@ void onTimer(void*)
     }
     if (!timerTick(appState))
         return;
+    // The following step's set is asked for now rather than after this
+    // step's frame, so that the worker does not idle meanwhile.
+    waitsForCurves();
     postRedisplay();
     emscripten_set_timeout(onTimer, appState.timerIntervalMs, nullptr);
 }
