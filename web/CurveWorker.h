@@ -20,7 +20,7 @@
 // 33 to 39 ms against 16 to 18 ms for the ruled surfaces (12 x 12 patches,
 // headless Chromium): the eversion stuttered and input stalled while it
 // played. Found here, no task on that thread took over 50 ms while the
-// corrugations played from t = 0.7 (15 to 21 such tasks in 4 s before).
+// corrugations played from t = 0.7 (14 to 26 such tasks in 4 s before).
 //
 // Page's thread only: the answers arrive there as callbacks between events.
 #include <optional>
