@@ -14,7 +14,7 @@
 // origins).
 //
 // Decoding checks every size against the bytes there are before reading or
-// reserving, and refuses (false, the output unspecified) a wrong tag, a
+// reserving, and refuses (false, the outputs then of no use) a wrong tag, a
 // count the bytes cannot hold, bytes left over, a closed flag other than 0 or
 // 1, and a request findDoubleCurves may not be given (an unknown method, a
 // count of strips or lobes the method does not take, fewer than 2 patches,
