@@ -3,7 +3,8 @@
 # CMake's build tree) and writes the deployable site, its own files and
 # nothing else, into site/ (or $VV_SITE_DIR): index.html, the page's ES
 # modules (viewer.js, the entry, and those it imports), vedoze-vaderuve.js,
-# vedoze-vaderuve.wasm, the manifest, two icons and the service worker, whose
+# vedoze-vaderuve.wasm, the curve worker's vedoze-vaderuve-curves.js and
+# .wasm, the manifest, two icons and the service worker, whose
 # cache name is derived from the other files so that a new build replaces the
 # old offline copy. Installs Debian's emscripten first
 # when it is missing.
@@ -49,7 +50,8 @@ cmake --build "$build_dir" -j "$(nproc)"
 
 site_dir=${VV_SITE_DIR:-site}
 mkdir -p "$site_dir"
-staged=("$build_dir"/site-files/* "$build_dir/vedoze-vaderuve.js" "$build_dir/vedoze-vaderuve.wasm")
+staged=("$build_dir"/site-files/* "$build_dir/vedoze-vaderuve.js" "$build_dir/vedoze-vaderuve.wasm"
+        "$build_dir/vedoze-vaderuve-curves.js" "$build_dir/vedoze-vaderuve-curves.wasm")
 files=()
 for path in "${staged[@]}"; do
   f=$(basename "$path")

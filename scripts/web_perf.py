@@ -4,13 +4,15 @@ navigation to the first drawn frame (a cold load, and a load from the offline
 copy with the server stopped), the site's size gzipped (without the icons),
 frames per second of the page with its controls shown in headless Chromium
 (SwiftShader) at 12 x 12 and 128 x 128 patches and for both methods rebuilt
-every frame, a frame with the double curves found anew against one without
-them for both methods, and stage evaluations per
-second of the WebAssembly build under node against the native benchmark.
-Needs build/ (native, with benchmarks), build-web/ and the site (scripts/web.sh);
-prints Markdown tables.
+every frame, a frame with the double curves shown against one without them
+for both methods and the time their curves take to come, the page while the
+corrugations play with their curves, and stage evaluations per second of the
+WebAssembly build under node against the native benchmark. Needs build/
+(native, with benchmarks), build-web/ and the site (scripts/web.sh); prints
+Markdown tables. `--curves` measures only the double curves, and needs only
+the site (any site: VV_SITE_DIR names another).
 
-    scripts/web_perf.py"""
+    scripts/web_perf.py [--curves]"""
 
 import gzip
 import json
@@ -113,25 +115,109 @@ def frame_rates():
 
 
 def curve_frames():
-    """Median milliseconds of a frame at a new time with the double curves
-    shown (so found anew, on the page's one thread) and without them, at the
-    corrugations' and the ruled surfaces' busy times."""
-    script = """const t = arguments[0], times = [];
-                for (let i = 0; i < 7; ++i) { Module._vvSetTime(i % 2 ? t : t + 1e-7);
+    """Median milliseconds of a frame at the corrugations' and the ruled
+    surfaces' busy times: at a new time with the double curves shown (the
+    page's thread found them in the frame before the curve worker; now the
+    worker finds them meanwhile, on the other core), rebuilt at the same time
+    with its curves there (as a step whose set came ahead), and without
+    curves; and the milliseconds from a new time to the first frame with its
+    curves."""
+    script = """const t = arguments[0], same = arguments[1], times = [];
+                for (let i = 0; i < 7; ++i) { Module._vvSetTime(i % 2 || same ? t : t + 1e-7);
                                               times.push(Module._vvTimeFrames(1)); }
                 times.sort((a, b) => a - b);
                 return times[3];"""
+    arrival = """const done = arguments[arguments.length - 1], t = arguments[0], times = [];
+                 function next(i) {
+                     if (i == 5) { times.sort((a, b) => a - b); done(times[2]); return; }
+                     Module._vvSetTime(i % 2 ? t : t + 1e-7);
+                     const start = performance.now();
+                     function look() {
+                         if (!Module._vvCurvesShown() || Module._vvFramePending()) {
+                             requestAnimationFrame(look);
+                             return;
+                         }
+                         times.push(performance.now() - start);
+                         next(i + 1);
+                     }
+                     requestAnimationFrame(look);
+                 }
+                 next(0);"""
     cases = (("corrugations", "", (0.4, 0.5, 0.75)), ("ruled", "&--method&ruled", (0.3, 0.5)))
     frames = {}
     for name, method, times in cases:
         for shown in (True, False):
             with browser.Page("?--double-curves" + method if shown else "?" + method[1:]) as page:
+                worker = page.js("return !!Module._vvCurvesShown")
+                page.driver.set_script_timeout(60)
                 for t in times:
-                    page.driver.execute_script(script, t)  # warms up
-                    frames[(name, t, shown)] = page.driver.execute_script(script, t)
+                    page.driver.execute_script(script, t, False)  # warms up
+                    frames[(name, t, shown)] = page.driver.execute_script(script, t, False)
+                    if not shown:
+                        continue
+                    if worker:
+                        frames[(name, t, "arrival")] = page.driver.execute_async_script(arrival, t)
+                    page.js("Module._vvSetTime(arguments[0])", t)
+                    page.wait_for(lambda: page.js("return Module._vvCurvesShown ? Module._vvCurvesShown() : 1") == 1
+                                  and not page.js("return Module._vvFramePending()"), timeout=60, what="the curves")
+                    frames[(name, t, "there")] = page.driver.execute_script(script, t, True)
                 if page.errors():
                     fail(f"browser console errors: {page.errors()}")
     return frames
+
+
+def playing_with_curves(seconds=4):
+    """The corrugations played from t = 0.7 (where the sets take longest to
+    find) with the double curves shown: the steps taken, the page's animation
+    frames and the gaps between them, and the tasks that held the page's
+    thread for more than 50 ms (the browser's long tasks)."""
+    record = """const done = arguments[arguments.length - 1], end = performance.now() + arguments[0];
+                const frames = [], long = [];
+                new PerformanceObserver((l) => { for (const e of l.getEntries()) long.push(e.duration); })
+                    .observe({ type: "longtask" });
+                Module._vvMenu(61);
+                function frame(now) {
+                    frames.push(now);
+                    if (now < end) requestAnimationFrame(frame);
+                    else { Module._vvMenu(61); done([frames, long]); }
+                }
+                requestAnimationFrame(frame);"""
+    with browser.Page("?--double-curves") as page:
+        page.js("Module._vvSetTime(0.7)")
+        if page.js("return !!Module._vvCurvesShown"):
+            page.wait_for(lambda: page.js("return Module._vvCurvesShown()") == 1, timeout=60, what="the curves")
+        else:
+            page.sync()
+        page.driver.set_script_timeout(seconds + 30)
+        frames, long = page.driver.execute_async_script(record, seconds * 1000)
+        t = float(page.link_field("t"))
+        if page.errors():
+            fail(f"browser console errors: {page.errors()}")
+    gaps = sorted(b - a for a, b in zip(frames, frames[1:]))
+    return {"seconds": seconds, "steps": round((t - 0.7) * 256), "frames": len(frames),
+            "median gap": gaps[len(gaps) // 2], "longest gap": gaps[-1], "long tasks": len(long),
+            "longest task": max(long, default=0)}
+
+
+def print_curves(curves, playing):
+    arrival = any(shown == "arrival" for (_, _, shown) in curves)
+    print("| Method, time (12 × 12) | Frame at a new time, curves shown | Frame rebuilt, its curves there |"
+          " Frame without curves |" + (" New time to its curves on screen |" if arrival else ""))
+    print("|---|---|---|---|" + ("---|" if arrival else ""))
+    for (name, t, shown), ms in curves.items():
+        if shown is True:
+            row = f"| {name}, t = {t} | {ms:.0f} ms | {curves[(name, t, 'there')]:.0f} ms | " \
+                  f"{curves[(name, t, False)]:.0f} ms |"
+            if arrival:
+                row += f" {curves[(name, t, 'arrival')]:.0f} ms |"
+            print(row)
+    print()
+    p = playing
+    print(f"| Corrugations played from t = 0.7 with the curves shown, {p['seconds']} s | Value |")
+    print("|---|---|")
+    print(f"| steps of 1/256 taken | {p['steps']} |")
+    print(f"| animation frames | {p['frames']} (gap median {p['median gap']:.0f} ms, longest {p['longest gap']:.0f} ms) |")
+    print(f"| tasks over 50 ms on the page's thread | {p['long tasks']} (longest {p['longest task']:.0f} ms) |")
 
 
 def wasm_rates():
@@ -150,6 +236,9 @@ def native_rates():
 
 
 def main():
+    if sys.argv[1:] == ["--curves"]:
+        print_curves(curve_frames(), playing_with_curves())
+        return
     for path in (NATIVE_BENCH, STAGE_RATE, os.path.join(browser.SITE_DIR, "index.html")):
         if not os.path.exists(path):
             fail(f"{path} is missing: build with scripts/setup.sh and scripts/web.sh first")
@@ -157,6 +246,7 @@ def main():
     size = site_size()
     fps = frame_rates()
     curves = curve_frames()
+    playing = playing_with_curves()
     wasm, native = wasm_rates(), native_rates()
     print("| Measure | Value |")
     print("|---|---|")
@@ -176,11 +266,7 @@ def main():
     print(f"| 12 × 12, corrugations at t = 0.4, rebuilt every frame | {corrugations:.1f} |")
     print(f"| 12 × 12, ruled surfaces at t = 0.5, rebuilt every frame | {ruled:.1f} |")
     print()
-    print("| Method, time (12 × 12) | Frame with the double curves found anew | Frame without them |")
-    print("|---|---|---|")
-    for (name, t, shown), ms in curves.items():
-        if shown:
-            print(f"| {name}, t = {t} | {ms:.0f} ms | {curves[(name, t, False)]:.0f} ms |")
+    print_curves(curves, playing)
     print()
     print("| Stage | WebAssembly (node), evaluations/s | Native, evaluations/s | WebAssembly / native |")
     print("|---|---|---|---|")

@@ -225,8 +225,9 @@ bool WebRenderer::init()
     return true;
 }
 
-void WebRenderer::render(AppState& state, float pixelScale)
+void WebRenderer::render(AppState& state, float pixelScale, const CurveDisplay* curves)
 {
+    shownCurves = state.doubleCurves ? curves : nullptr;
     glDepthMask(GL_TRUE);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -269,10 +270,9 @@ bool drawsSeamFree(const AppState& state)
 // As the desktop draws them (viewer/CurveStyle.h): the hidden parts thin and
 // grey through every sheet, the parts in sight a black edge under a white
 // core, and the triple points over everything.
-void WebRenderer::drawDoubleCurves(const AppState& state, const Matrix4& projection, const Matrix4& viewing,
-                                   float pixelScale)
+void WebRenderer::drawDoubleCurves(const AppState& state, const CurveDisplay& curves, const Matrix4& projection,
+                                   const Matrix4& viewing, float pixelScale)
 {
-    curves.refresh(state.mesh);
     // The quads go to their buffer once a set; every pass and view draws
     // them from there.
     if (curveQuadsRevision != curves.revision) {
@@ -469,8 +469,8 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
         std::copy(viewing.data(), viewing.data() + 16, v);
         drawOriginLines(state, p, v, pixelScale);
     }
-    if (state.doubleCurves)
-        drawDoubleCurves(state, projection, viewing, pixelScale);
+    if (shownCurves)
+        drawDoubleCurves(state, *shownCurves, projection, viewing, pixelScale);
 
     if (!state.showText)
         return;
@@ -498,7 +498,8 @@ void WebRenderer::drawView(AppState& state, int view, float pixelScale)
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     streamAndDraw(textArray, textBuffer, quads, GL_TRIANGLES, 4);
-    if (state.doubleCurves) {
+    if (shownCurves) {
+        const CurveDisplay& curves = *shownCurves;
         // Lower than the others, where the surface often reaches: drawn over
         // it rather than behind it, as on the desktop.
         quads.clear();

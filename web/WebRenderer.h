@@ -21,8 +21,10 @@ struct AppState;
 struct WebRenderer {
     // Compiles the shaders and uploads the font; false when WebGL 2 refuses.
     bool init();
-    // Rebuilds the surface first when the mesh is dirty.
-    void render(AppState& state, float pixelScale);
+    // Rebuilds the surface first when the mesh is dirty. `curves`, when the
+    // state shows double curves, is the mesh's set; null while it is being
+    // found, and then neither the curves nor their heads-up line is drawn.
+    void render(AppState& state, float pixelScale, const CurveDisplay* curves);
 
 private:
     void drawView(AppState& state, int view, float pixelScale);
@@ -30,7 +32,8 @@ private:
     void bindOriginTexture(const AppState& state);
     void drawOriginLines(const AppState& state, const float (&projection)[16], const float (&viewing)[16],
                          float pixelScale);
-    void drawDoubleCurves(const AppState& state, const Matrix4& projection, const Matrix4& viewing, float pixelScale);
+    void drawDoubleCurves(const AppState& state, const CurveDisplay& curves, const Matrix4& projection,
+                          const Matrix4& viewing, float pixelScale);
 
     unsigned int smoothProgram = 0;
     unsigned int flatProgram = 0;
@@ -41,9 +44,9 @@ private:
     unsigned int thickLineProgram = 0;
     unsigned int thickLineArray = 0;  // segment ends and corners, see thickLineVertex
     unsigned int thickLineBuffer = 0;
-    CurveDisplay curves;
-    int curveQuadVertices = 0;      // in thickLineBuffer: the quads of `curves`
-    long curveQuadsRevision = -1;   // the curves' revision they were made from
+    const CurveDisplay* shownCurves = nullptr;  // during render only
+    int curveQuadVertices = 0;      // in thickLineBuffer: the quads of the curves shown
+    long curveQuadsRevision = -1;   // the display's revision they were made from
     unsigned int originTexture = 0;  // made on first use
     long originRevision = -1;        // the look's revision it holds
     OriginLineSet originLines;

@@ -3,9 +3,12 @@ desktop viewer's after the same input under Xvfb, the HTML menu, keys that a
 browser would otherwise take (F5 reloads a page), console messages, and Esc.
 Any error in the browser console fails the test that saw it."""
 
+import csv
 import os
 import re
+import subprocess
 import sys
+import tempfile
 import unittest
 
 # selenium is Debian's package, importable by Debian's own Python: another
@@ -43,6 +46,19 @@ def desktop_labels():
     with open(os.path.join(browser.SOURCE_DIR, "viewer", "Commands.cpp"), encoding="utf-8") as f:
         table = f.read().split("menuEntries[menuEntryCount] = {", 1)[1].split("};", 1)[0]
         return [label.encode().decode("unicode_escape") for label in re.findall(r'\{\d+, "((?:[^"\\]|\\.)*)"\}', table)]
+
+
+def exported_curves_line(*options):
+    """The heads-up line of the double curves the exporter finds with `options`."""
+    with tempfile.TemporaryDirectory() as folder:
+        curves, triple = os.path.join(folder, "c.csv"), os.path.join(folder, "t.csv")
+        subprocess.run([harness.EXPORT, "curves", *options, "-o", curves, "--triple-points", triple],
+                       check=True, capture_output=True, timeout=harness.scaled(300))
+        with open(curves, newline="") as f:
+            count = len({row[0] for row in list(csv.reader(f))[1:]})
+        with open(triple, newline="") as f:
+            points = len(list(csv.reader(f))) - 1
+    return f"double curves: {count}, triple points: {points}"
 
 
 @unittest.skipUnless(browser.site_built(), f"no web build in {browser.SITE_DIR}: run scripts/web.sh")
@@ -135,15 +151,76 @@ class WebViewer(unittest.TestCase):
             self.assertNoConsoleErrors(page)
 
     def test_double_curves_from_the_query_string_and_the_control(self):
-        with browser.Page("?--double-curves&--method&ruled") as page:
-            typed(page, "*******+", "t = 0.5000")
-            page.wait_link_field("curves", "1")
-            self.assertRegex(hud.read_line(page.canvas_image(), 4), r"double curves: [1-9]\d*, triple points: \d+")
-            page.click_id("doubleCurves")
-            page.wait_link_field("curves", "0")
-            page.wait_for(lambda: hud.read_line(page.canvas_image(), 4) == "", what="the counts to go")
-            self.assertEqual(page.js("return document.getElementById('doubleCurves').getAttribute('aria-pressed')"),
-                             "false")
+        # The page's worker finds them, so they come a moment after their
+        # surface: their line is waited for, and then counts what the
+        # exporter finds for the same method and time.
+        cases = [("?--double-curves&--method&ruled", "*******+", "t = 0.5000", ("--method", "ruled", "--time", "0.5")),
+                 ("?--double-curves", "******+++", "t = 0.7500", ("--time", "0.75"))]
+        for query, keys, time_line, options in cases:
+            with self.subTest(query=query):
+                expected = exported_curves_line(*options)
+                with browser.Page(query) as page:
+                    typed(page, keys, time_line)
+                    page.wait_link_field("curves", "1")
+                    page.wait_for(lambda: hud.read_line(page.canvas_image(), 4) == expected,
+                                  timeout=harness.scaled(30), what=expected)
+                    page.click_id("doubleCurves")
+                    page.wait_link_field("curves", "0")
+                    page.wait_for(lambda: hud.read_line(page.canvas_image(), 4) == "", what="the counts to go")
+                    self.assertEqual(
+                        page.js("return document.getElementById('doubleCurves').getAttribute('aria-pressed')"), "false")
+                    self.assertNoConsoleErrors(page)
+
+    def test_curve_worker_refuses_a_malformed_request_and_answers_the_next(self):
+        # The worker program as the page calls it, sent a request cut short,
+        # then a whole one: the corrugations' at t = 0.5 on the 12 x 12 grid.
+        with browser.Page() as page:
+            answers = page.driver.execute_async_script("""
+                const done = arguments[arguments.length - 1], answers = [];
+                const request = new DataView(new ArrayBuffer(28));
+                [0x51525656, 0, 8, 12, 12].forEach((v, i) => request.setInt32(4 * i, v, true));
+                request.setFloat64(20, 0.5, true);
+                const worker = new Worker("vedoze-vaderuve-curves.js");
+                worker.onmessage = (m) => {
+                    answers.push(m.data.data ? m.data.data.length : 0);
+                    if (answers.length == 2) { worker.terminate(); done(answers); }
+                };
+                for (const bytes of [new Uint8Array(request.buffer, 0, 27), new Uint8Array(request.buffer)])
+                    worker.postMessage({ funcName: "vvFindCurves", callbackId: 0, data: bytes.slice() });""")
+            self.assertEqual(answers[0], 0)
+            self.assertGreater(answers[1], 0)
+            page.wait_for(lambda: any("malformed request" in w for w in page.warnings()), what="the worker's warning")
+            self.assertNoConsoleErrors(page)
+
+    def test_page_keeps_drawing_while_the_curves_are_played(self):
+        # The corrugations from t = 0.7, where a set takes longest to find,
+        # played with the curves shown: the page's frames keep coming while
+        # the worker finds the next step's set, the animation goes on, and
+        # the curves of the time it stops at are the exporter's.
+        with browser.Page("?--double-curves") as page:
+            page.js("Module._vvSetTime(0.7)")
+            page.wait_for(lambda: page.js("return Module._vvCurvesShown()") == 1, timeout=harness.scaled(30),
+                          what="the curves at t = 0.7")
+            page.keys(Keys.F5)
+            frames = page.driver.execute_async_script("""
+                const done = arguments[arguments.length - 1], frames = [];
+                const end = performance.now() + 3000;
+                function frame(now) {
+                    frames.push([now, Module._vvCurvesPending()]);
+                    if (now < end) requestAnimationFrame(frame); else done(frames);
+                }
+                requestAnimationFrame(frame);""")
+            page.keys(Keys.F5)
+            gaps = sorted(b[0] - a[0] for a, b in zip(frames, frames[1:]))
+            busy = sum(pending for _, pending in frames)
+            print(f"{len(frames)} animation frames in 3 s, {busy} of them while a set was being found; "
+                  f"gaps: median {gaps[len(gaps) // 2]:.0f} ms, longest {gaps[-1]:.0f} ms", flush=True)
+            self.assertGreaterEqual(busy, 3)
+            t = float(page.link_field("t"))
+            self.assertGreater(t, 0.7)
+            expected = exported_curves_line("--time", repr(t))
+            page.wait_for(lambda: hud.read_line(page.canvas_image(), 4) == expected, timeout=harness.scaled(30),
+                          what=expected)
             self.assertNoConsoleErrors(page)
 
     def test_menu_keys_and_console_messages(self):

@@ -404,6 +404,13 @@ class Phone(unittest.TestCase):
                 page.reload_offline(site)
                 site = None
                 self.assertEqual(frame(page).data, online.data)
+                # The curve worker is part of the offline copy: the curves come.
+                page.js("Module._vvMenu(96)")
+                page.wait_for(lambda: page.js("return Module._vvCurvesShown()") == 1, timeout=harness.scaled(30),
+                              what="the double curves offline")
+                self.assertEqual([w for w in page.warnings() if "curve worker" in w], [])
+                page.js("Module._vvMenu(96)")
+                self.assertEqual(frame(page).data, online.data)
 
                 # A lost context stops the drawing; restored, the same frame.
                 page.js("window.vvLose = document.getElementById('canvas').getContext('webgl2')"
