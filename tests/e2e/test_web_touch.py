@@ -267,7 +267,14 @@ class Phone(unittest.TestCase):
             page.driver.execute_cdp_cmd("Browser.grantPermissions", {
                 "origin": page.site.url("").rsplit("/", 1)[0], "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
             page.driver.find_element("id", "copyLink").click()
-            page.wait_for(lambda: "Link copied" in page.status(), what="the link to be copied")
+            try:
+                page.wait_for(lambda: "Link copied" in page.status(), timeout=harness.scaled(30),
+                              what="the link to be copied")
+            except AssertionError:
+                # What the page said instead tells a refused clipboard from a
+                # click that never reached the button.
+                raise AssertionError(f"no 'Link copied': the status says {page.status()!r}, "
+                                     f"the page has focus: {page.js('return document.hasFocus()')}") from None
             copied = page.driver.execute_async_script("navigator.clipboard.readText().then(arguments[0])")
             self.assertEqual(copied, url)
             original = page.canvas_image()
