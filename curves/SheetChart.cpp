@@ -5,6 +5,24 @@
 
 namespace {
 constexpr double degreesPerRadian = 180 / std::numbers::pi;
+
+// The basis at s.unit, `across` from the axis, and the surface's point and
+// derivatives at s.origin.
+void evaluate(const ExactSurface& surface, SheetJet& s, double across)
+{
+    s.east = {-s.unit.y / across, s.unit.x / across, 0};
+    s.north = {-s.unit.z * s.unit.x / across, -s.unit.z * s.unit.y / across, across};
+    // Newton reads the value and first derivatives only.
+    // NOTE: corrugations, 8 strips, 12 x 12 patches: findDoubleCurves takes
+    // 71.3 M instructions at t = 0.5 and 260 M at t = 0.75 with the
+    // first-order point, 79.9 M and 290 M with exactPoint.
+    const Jet3Vec p = exactPointFirstOrder(surface, s.origin);
+    s.position = {p.x.value, p.y.value, p.z.value};
+    // Derivatives come per degree; a radian of arc eastward is 1 / cos(lat)
+    // radians of longitude.
+    s.alongEast = Vec3{p.x.dv, p.y.dv, p.z.dv} * (degreesPerRadian / across);
+    s.alongNorth = Vec3{p.x.du, p.y.du, p.z.du} * degreesPerRadian;
+}
 }
 
 Vec3 unitOfOrigin(const Origin& origin)
@@ -37,20 +55,23 @@ SheetJet sheetJet(const ExactSurface& surface, Vec3 unit)
     // The unit vector of the origin as evaluated, so that the basis and the
     // jet describe the same place.
     s.unit = unitOfOrigin(s.origin);
-    across = std::hypot(s.unit.x, s.unit.y);
-    s.east = {-s.unit.y / across, s.unit.x / across, 0};
-    s.north = {-s.unit.z * s.unit.x / across, -s.unit.z * s.unit.y / across, across};
+    evaluate(surface, s, std::hypot(s.unit.x, s.unit.y));
+    return s;
+}
 
-    // Newton reads the value and first derivatives only.
-    // NOTE: corrugations, 8 strips, 12 x 12 patches: findDoubleCurves takes
-    // 71.3 M instructions at t = 0.5 and 260 M at t = 0.75 with the
-    // first-order point, 79.9 M and 290 M with exactPoint.
-    const Jet3Vec p = exactPointFirstOrder(surface, s.origin);
-    s.position = {p.x.value, p.y.value, p.z.value};
-    // Derivatives come per degree; a radian of arc eastward is 1 / cos(lat)
-    // radians of longitude.
-    s.alongEast = Vec3{p.x.dv, p.y.dv, p.z.dv} * (degreesPerRadian / across);
-    s.alongNorth = Vec3{p.x.du, p.y.du, p.z.du} * degreesPerRadian;
+SheetJet sheetJetAsGiven(const ExactSurface& surface, Vec3 unit)
+{
+    unit = normalized(unit);
+    const double across = std::sqrt(unit.x * unit.x + unit.y * unit.y);
+    if (!(across >= 2 * chartPoleGap))
+        return sheetJet(surface, unit);
+    SheetJet s;
+    // originOfUnit's, with `across` at hand and atan2's longitude wrapped
+    // only where it is 180.
+    const double longitude = std::atan2(unit.y, unit.x) * degreesPerRadian;
+    s.origin = {std::atan2(unit.z, across) * degreesPerRadian, longitude >= 180 ? longitude - 360 : longitude};
+    s.unit = unit;
+    evaluate(surface, s, across);
     return s;
 }
 
@@ -63,4 +84,14 @@ Vec3 moveOnSphere(const SheetJet& at, double e, double n)
         return at.unit;
     const Vec3 direction = (at.east * e + at.north * n) * (1 / angle);
     return normalized(at.unit * std::cos(angle) + direction * std::sin(angle));
+}
+
+Vec3 stepOnTangentPlane(const SheetJet& at, double e, double n)
+{
+    // The step's great circle meets the tangent plane at tan(angle) from the
+    // unit vector.
+    const double angle = std::sqrt(e * e + n * n);
+    if (angle == 0)
+        return at.unit;
+    return at.unit + (at.east * e + at.north * n) * (std::tan(angle) / angle);
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace {
 constexpr int maximumSteps = 10;
@@ -93,49 +92,6 @@ void limitStep(double* step, int n)
             step[i] *= longestStep / length;
 }
 
-// moveOnSphere's point, but not of unit length: newtonJet scales it back. The
-// step's great circle meets the tangent plane at tan(angle) from the unit
-// vector, so one tangent stands for moveOnSphere's sine, cosine and
-// normalization.
-// NOTE: corrugations, 12 x 12, t = 0.75: solveDoublePoint took 35.7 M
-// instructions a search with moveOnSphere, 35.2 M this way.
-Vec3 stepOnSphere(const SheetJet& at, double e, double n)
-{
-    const double angle = std::sqrt(e * e + n * n);
-    if (angle == 0)
-        return at.unit;
-    return at.unit + (at.east * e + at.north * n) * (std::tan(angle) / angle);
-}
-
-// sheetJet without its round trip from the origin back to a unit vector:
-// the basis is taken at `unit` itself, which is the evaluated origin's unit
-// vector to rounding. Near a pole, where sheetJet moves the origin, it is
-// sheetJet's.
-// NOTE: corrugations, 12 x 12: solveDoublePoint took 9.95 M instructions a
-// search at t = 0.4 and 35.2 M at t = 0.75 through sheetJet, 9.08 M and
-// 31.9 M this way (two sines and cosines and a hypot less an evaluation).
-SheetJet newtonJet(const ExactSurface& surface, Vec3 unit)
-{
-    constexpr double degreesPerRadian = 180 / std::numbers::pi;
-    unit = normalized(unit);
-    const double across = std::sqrt(unit.x * unit.x + unit.y * unit.y);
-    if (!(across >= 2 * chartPoleGap))
-        return sheetJet(surface, unit);
-    SheetJet s;
-    // originOfUnit's, with `across` at hand and atan2's longitude wrapped
-    // only where it is 180.
-    const double longitude = std::atan2(unit.y, unit.x) * degreesPerRadian;
-    s.origin = {std::atan2(unit.z, across) * degreesPerRadian, longitude >= 180 ? longitude - 360 : longitude};
-    s.unit = unit;
-    s.east = {-unit.y / across, unit.x / across, 0};
-    s.north = {-unit.z * unit.x / across, -unit.z * unit.y / across, across};
-    const Jet3Vec p = exactPointFirstOrder(surface, s.origin);
-    s.position = {p.x.value, p.y.value, p.z.value};
-    s.alongEast = Vec3{p.x.dv, p.y.dv, p.z.dv} * (degreesPerRadian / across);
-    s.alongNorth = Vec3{p.x.du, p.y.du, p.z.du} * degreesPerRadian;
-    return s;
-}
-
 double component(Vec3 v, int i)
 {
     return i == 0 ? v.x : (i == 1 ? v.y : v.z);
@@ -144,7 +100,7 @@ double component(Vec3 v, int i)
 
 bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out, double leastCrossing)
 {
-    SheetJet ja = newtonJet(surface, a), jb = newtonJet(surface, b);
+    SheetJet ja = sheetJetAsGiven(surface, a), jb = sheetJetAsGiven(surface, b);
     out.start = ja.position;
     double previous = 1e300;
     for (int step = 0;; ++step) {
@@ -179,17 +135,17 @@ bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolutio
         for (int k = 0; k < 4; ++k)
             move[k] = -(columns[k].x * y[0] + columns[k].y * y[1] + columns[k].z * y[2]);
         limitStep(move, 4);
-        ja = newtonJet(surface, stepOnSphere(ja, move[0], move[1]));
-        jb = newtonJet(surface, stepOnSphere(jb, move[2], move[3]));
+        ja = sheetJetAsGiven(surface, stepOnTangentPlane(ja, move[0], move[1]));
+        jb = sheetJetAsGiven(surface, stepOnTangentPlane(jb, move[2], move[3]));
     }
 }
 
 TripleNewton startTriplePoint(const ExactSurface& surface, Vec3 a, Vec3 b, Vec3 c)
 {
     TripleNewton n;
-    n.sheets[0] = newtonJet(surface, a);
-    n.sheets[1] = newtonJet(surface, b);
-    n.sheets[2] = newtonJet(surface, c);
+    n.sheets[0] = sheetJetAsGiven(surface, a);
+    n.sheets[1] = sheetJetAsGiven(surface, b);
+    n.sheets[2] = sheetJetAsGiven(surface, c);
     return n;
 }
 
@@ -237,7 +193,7 @@ TripleProgress advanceTriplePoint(const ExactSurface& surface, TripleNewton& n, 
             return TripleProgress::Going;
         n.previous = residual;
         for (int k = 0; k < 3; ++k)
-            j[k] = newtonJet(surface, stepOnSphere(j[k], move[2 * k], move[2 * k + 1]));
+            j[k] = sheetJetAsGiven(surface, stepOnTangentPlane(j[k], move[2 * k], move[2 * k + 1]));
     }
 }
 
