@@ -27,14 +27,20 @@ using Estimate = std::array<Vec3, 3>;
 // Refining them all costs about 1.8 times as much at the busiest times.
 constexpr double sameEstimate = 1e-9;
 
+Vec3 positionOf(const TriplePoint& p)
+{
+    return {p.position[0], p.position[1], p.position[2]};
+}
+
+TriplePoint pointAt(const Vec3& at)
+{
+    return {{at.x, at.y, at.z}, {}};
+}
+
 // A triple point carried by element g.
 TriplePoint placed(const SurfaceSymmetry& symmetry, int g, const TriplePoint& p)
 {
-    TriplePoint t;
-    const Vec3 at = applySymmetry(symmetry, g, Vec3{p.position[0], p.position[1], p.position[2]});
-    t.position[0] = at.x;
-    t.position[1] = at.y;
-    t.position[2] = at.z;
+    TriplePoint t = pointAt(applySymmetry(symmetry, g, positionOf(p)));
     for (int i = 0; i < 3; ++i)
         t.origins[i] = applySymmetry(symmetry, g, p.origins[i]);
     return t;
@@ -45,22 +51,41 @@ bool before(const TriplePoint& x, const TriplePoint& y)
     return std::lexicographical_compare(x.position, x.position + 3, y.position, y.position + 3);
 }
 
+// The element that takes `at` to the least of its images (the first of
+// those that do).
+int leastElement(const SurfaceSymmetry& symmetry, const Vec3& at)
+{
+    int least = 0;
+    TriplePoint leastPoint = pointAt(at);
+    for (int g = 1; g < symmetry.order(); ++g) {
+        const TriplePoint image = pointAt(applySymmetry(symmetry, g, at));
+        if (before(image, leastPoint)) {
+            least = g;
+            leastPoint = image;
+        }
+    }
+    return least;
+}
+
 // The solution's point as the least of its images.
 TriplePoint leastImage(const SurfaceSymmetry& symmetry, const TripleSolution& s)
 {
-    TriplePoint p;
-    p.position[0] = s.sheets[0].position.x;
-    p.position[1] = s.sheets[0].position.y;
-    p.position[2] = s.sheets[0].position.z;
+    TriplePoint p = pointAt(s.sheets[0].position);
     for (int i = 0; i < 3; ++i)
         p.origins[i] = s.sheets[i].origin;
-    TriplePoint least = p;
-    for (int g = 1; g < symmetry.order(); ++g) {
-        const TriplePoint image = placed(symmetry, g, p);
-        if (before(image, least))
-            least = image;
-    }
-    return least;
+    const int g = leastElement(symmetry, s.sheets[0].position);
+    return g == 0 ? p : placed(symmetry, g, p);
+}
+
+// Whether a point of `sorted` (as `before` sorts) is within `radius` of `at`.
+bool near(const std::vector<TriplePoint>& sorted, const TriplePoint& at, double radius)
+{
+    auto i = std::lower_bound(sorted.begin(), sorted.end(), at.position[0] - radius,
+                              [](const TriplePoint& p, double x) { return p.position[0] < x; });
+    for (; i != sorted.end() && i->position[0] <= at.position[0] + radius; ++i)
+        if (distance(positionOf(*i), positionOf(at)) <= radius)
+            return true;
+    return false;
 }
 
 // The points without repeats: of points closer than samePoint, the least.
@@ -68,17 +93,9 @@ std::vector<TriplePoint> distinctPoints(std::vector<TriplePoint> points)
 {
     std::sort(points.begin(), points.end(), before);
     std::vector<TriplePoint> distinct;
-    for (const TriplePoint& p : points) {
-        bool seen = false;
-        const Vec3 at{p.position[0], p.position[1], p.position[2]};
-        for (auto q = distinct.rbegin(); q != distinct.rend() && q->position[0] >= p.position[0] - samePoint; ++q)
-            if (distance(at, {q->position[0], q->position[1], q->position[2]}) <= samePoint) {
-                seen = true;
-                break;
-            }
-        if (!seen)
+    for (const TriplePoint& p : points)
+        if (!near(distinct, p, samePoint))
             distinct.push_back(p);
-    }
     return distinct;
 }
 
@@ -103,33 +120,7 @@ TriplePoint destination(const SurfaceSymmetry& symmetry, const TripleNewton& n)
 {
     const SheetJet& a = n.sheets[0];
     const Vec3 at = a.position + a.alongEast * n.move[0] + a.alongNorth * n.move[1];
-    TriplePoint least;
-    least.position[0] = at.x;
-    least.position[1] = at.y;
-    least.position[2] = at.z;
-    for (int g = 1; g < symmetry.order(); ++g) {
-        const Vec3 image = applySymmetry(symmetry, g, at);
-        const TriplePoint p{{image.x, image.y, image.z}, {}};
-        if (before(p, least))
-            least = p;
-    }
-    return least;
-}
-
-Vec3 positionOf(const TriplePoint& p)
-{
-    return {p.position[0], p.position[1], p.position[2]};
-}
-
-// Whether a point of `sorted` (as `before` sorts) is within `radius` of `at`.
-bool near(const std::vector<TriplePoint>& sorted, const TriplePoint& at, double radius)
-{
-    auto i = std::lower_bound(sorted.begin(), sorted.end(), at.position[0] - radius,
-                              [](const TriplePoint& p, double x) { return p.position[0] < x; });
-    for (; i != sorted.end() && i->position[0] <= at.position[0] + radius; ++i)
-        if (distance(positionOf(*i), positionOf(at)) <= radius)
-            return true;
-    return false;
+    return pointAt(applySymmetry(symmetry, leastElement(symmetry, at), at));
 }
 
 double orient(const Vec3& p, const Vec3& q, const Vec3& a, const Vec3& b)
