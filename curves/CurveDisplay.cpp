@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "viewer/AppState.h"
+#include "viewer/Interaction.h"
 #include "viewer/SurfaceMesh.h"
 
 DoubleCurveRequest CurveDisplay::requestFor(const SurfaceMesh& mesh)
@@ -15,6 +17,15 @@ DoubleCurveRequest CurveDisplay::requestFor(const SurfaceMesh& mesh)
     r.latitudinalPatches = std::max(2, mesh.latitudinalPatches);
     r.longitudinalPatches = std::max(2, mesh.patchesAcross());
     return r;
+}
+
+std::optional<DoubleCurveRequest> CurveDisplay::requestAhead(const AppState& state)
+{
+    if (!state.doubleCurves || !state.animateEversion)
+        return std::nullopt;
+    DoubleCurveRequest next = requestFor(state.mesh);
+    next.t = eversionTimeAhead(state);
+    return next;
 }
 
 void CurveDisplay::refresh(const SurfaceMesh& mesh)

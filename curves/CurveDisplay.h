@@ -3,11 +3,13 @@
 // for the mesh's time, method, strips or lobes and patches, found again only
 // when one of them changes, as float polylines and triple-point markers in
 // world coordinates. One thread (the search inside spreads over the cores).
+#include <optional>
 #include <vector>
 
 #include "curves/DoubleCurves.h"
 #include "viewer/OriginLines.h"
 
+struct AppState;
 struct SurfaceMesh;
 
 struct CurveDisplay {
@@ -18,6 +20,9 @@ struct CurveDisplay {
 
     // The request the mesh's state makes.
     static DoubleCurveRequest requestFor(const SurfaceMesh& mesh);
+    // The request the playing eversion's next step will make, to be found
+    // ahead of it; none while the curves are hidden or the eversion stands.
+    static std::optional<DoubleCurveRequest> requestAhead(const AppState& state);
     void refresh(const SurfaceMesh& mesh);
     // Whether the set shown is the one for `r`; shows `found`, the set for `r`
     // found elsewhere (as ahead of time, on another thread).

@@ -2,10 +2,11 @@
 
 #include <GL/gl.h>
 
+#include <optional>
+
 #include "camera/Camera.h"
 #include "curves/CurveDisplay.h"
 #include "draw/CurvePrefetch.h"
-#include "viewer/Interaction.h"
 #include "draw/CameraGL.h"
 #include "draw/CurveDraw.h"
 #include "draw/MeshDraw.h"
@@ -166,9 +167,6 @@ void renderFrame(AppState& state)
 
 void prepareAhead(const AppState& state)
 {
-    if (!state.doubleCurves || !state.animateEversion)
-        return;
-    DoubleCurveRequest next = CurveDisplay::requestFor(state.mesh);
-    next.t = eversionTimeAhead(state);
-    prefetch.ahead(curves, next);
+    if (const std::optional<DoubleCurveRequest> next = CurveDisplay::requestAhead(state))
+        prefetch.ahead(curves, *next);
 }

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,11 +111,8 @@ void drawFrame()
     const CurveDisplay* curves = appState.doubleCurves ? curveWorker.curvesFor(appState.mesh) : nullptr;
     renderer.render(appState, pixelScale, curves);
     curvesDrawn = curves != nullptr;
-    if (appState.doubleCurves && appState.animateEversion) {
-        DoubleCurveRequest next = CurveDisplay::requestFor(appState.mesh);
-        next.t = eversionTimeAhead(appState);
-        curveWorker.ahead(next);
-    }
+    if (const std::optional<DoubleCurveRequest> next = CurveDisplay::requestAhead(appState))
+        curveWorker.ahead(*next);
     ++framesDrawn;
     if (!firstFrameDrawn) {
         firstFrameDrawn = true;
@@ -145,11 +143,8 @@ void postRedisplay()
 // the page's thread stays free meanwhile.
 bool waitsForCurves()
 {
-    if (!appState.doubleCurves || !appState.animateEversion)
-        return false;
-    DoubleCurveRequest next = CurveDisplay::requestFor(appState.mesh);
-    next.t = eversionTimeAhead(appState);
-    return curveWorker.waitsFor(next);
+    const std::optional<DoubleCurveRequest> next = CurveDisplay::requestAhead(appState);
+    return next && curveWorker.waitsFor(*next);
 }
 
 void onTimer(void*)
