@@ -9,6 +9,7 @@
 
 #include "app/Callbacks.h"
 #include "camera/Camera.h"
+#include "curves/SearchMemory.h"
 #include "draw/CameraGL.h"
 #include "draw/PictureFile.h"
 #include "viewer/AppState.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     if (badValue)
         std::exit(2);
 
+    keepSearchMemory();
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("Vedoze Vaderuve");

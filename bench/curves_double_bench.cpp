@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include "curves/DoubleCurves.h"
+#include "curves/SearchMemory.h"
 
 #if defined(_OPENMP)
 #include <omp.h>
@@ -18,6 +19,8 @@ namespace {
 // threads (0: as many as OpenMP starts by default).
 void doubleCurves(benchmark::State& state)
 {
+    // As the programs that show the curves do.
+    keepSearchMemory();
     DoubleCurveRequest request;
     request.method = state.range(0) == 1 ? EversionMethod::Ruled : EversionMethod::Corrugations;
     request.around = request.method == EversionMethod::Ruled ? 2 : 8;

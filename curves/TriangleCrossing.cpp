@@ -103,20 +103,38 @@ SnappedMesh snapMesh(const SearchMesh& mesh)
     int exponent = 0;
     std::frexp(extent > 0 ? extent : 1, &exponent);
     const double scale = std::ldexp(1.0, latticeBits - exponent);
-    s.points.reserve(mesh.positions.size());
     // Rounded half away from zero, without a library call.
     const auto snap = [scale](double x) {
         const double y = x * scale;
         return static_cast<std::int64_t>(y + (y >= 0 ? 0.5 : -0.5));
     };
-    for (const Vec3& p : mesh.positions)
-        s.points.push_back({snap(p.x), snap(p.y), snap(p.z)});
-    s.normals.reserve(mesh.triangles.size());
-    s.planes.reserve(mesh.triangles.size());
-    for (const auto& t : mesh.triangles) {
-        const auto n = crossExact(minus(s.points[t[1]], s.points[t[0]]), minus(s.points[t[2]], s.points[t[0]]));
-        s.normals.push_back(n);
-        s.planes.push_back({static_cast<double>(n[0]), static_cast<double>(n[1]), static_cast<double>(n[2])});
+    const long points = static_cast<long>(mesh.positions.size());
+    const long triangles = static_cast<long>(mesh.triangles.size());
+    s.points.resize(mesh.positions.size());
+    s.normals.resize(mesh.triangles.size());
+    s.planes.resize(mesh.triangles.size());
+    // NOTE: 6.9 M instructions at 48 x 48 patches (73,728 triangles), on one
+    // thread while the other waited.
+#if defined(_OPENMP)
+#pragma omp parallel if (triangles >= 4096)
+#endif
+    {
+#if defined(_OPENMP)
+#pragma omp for schedule(static)
+#endif
+        for (long v = 0; v < points; ++v) {
+            const Vec3& p = mesh.positions[v];
+            s.points[v] = {snap(p.x), snap(p.y), snap(p.z)};
+        }
+#if defined(_OPENMP)
+#pragma omp for schedule(static)
+#endif
+        for (long k = 0; k < triangles; ++k) {
+            const auto& t = mesh.triangles[k];
+            const auto n = crossExact(minus(s.points[t[1]], s.points[t[0]]), minus(s.points[t[2]], s.points[t[0]]));
+            s.normals[k] = n;
+            s.planes[k] = {static_cast<double>(n[0]), static_cast<double>(n[1]), static_cast<double>(n[2])};
+        }
     }
     return s;
 }

@@ -12,7 +12,11 @@ constexpr double cellsPerTriangle = 8;
 std::vector<Box> triangleBoxes(const SearchMesh& mesh)
 {
     std::vector<Box> boxes(mesh.triangles.size());
-    for (std::size_t t = 0; t < boxes.size(); ++t) {
+    const long count = static_cast<long>(boxes.size());
+#if defined(_OPENMP)
+#pragma omp parallel for schedule(static) if (count >= 4096)
+#endif
+    for (long t = 0; t < count; ++t) {
         const auto& tri = mesh.triangles[t];
         const Vec3 &p = mesh.positions[tri[0]], &q = mesh.positions[tri[1]], &r = mesh.positions[tri[2]];
         Box& b = boxes[t];

@@ -2,6 +2,7 @@
 // Needs no display; see Exporter.h for the exit statuses.
 #include <cstdio>
 
+#include "curves/SearchMemory.h"
 #include "export/ExportSettings.h"
 #include "export/Exporter.h"
 #include "export/PendingFile.h"
@@ -23,5 +24,6 @@ int main(int argc, char** argv)
         return exitBadInput;
     }
     installCleanupOnSignals();
+    keepSearchMemory();
     return runExport(parsed.settings, stderr);
 }
