@@ -19,8 +19,9 @@
 // together, and rarely where a curve crosses itself on a mirror plane of
 // the surface.
 //
-// The search mesh has the request's patches, and at least 12 of each (24
-// with the ruled method). The ruled method's meeting poles (its closing
+// The search mesh has the request's patches, and at least 24 of each; loops
+// small enough to pass between its facets are looked for where sheets come
+// near (MissedLoops.h). The ruled method's meeting poles (its closing
 // steps) are handled as PoleContact.h says. At the halfway time with an odd
 // number of lobes that method's surface covers itself twice: sheets that
 // coincide only touch, and only where sheets of it cross is a curve

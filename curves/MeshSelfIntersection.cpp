@@ -1,11 +1,54 @@
 #include "curves/MeshSelfIntersection.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <utility>
 
 namespace {
-// Which polar rows a triangle reaches: bit 1 those next to the north pole,
-// bit 2 those next to the south pole (PairFilter).
+std::uint64_t pairKey(const MeshSegment& s)
+{
+    return (static_cast<std::uint64_t>(s.triangles[0]) << 32) | s.triangles[1];
+}
+
+std::vector<double> facetStray(const SearchMesh& mesh)
+{
+    std::vector<double> stray(static_cast<std::size_t>(mesh.domainTriangles), 0.0);
+    const auto at = [&](int i, int j) { return mesh.positions[mesh.vertex(i, j)]; };
+    for (std::size_t t = 0; t < stray.size(); ++t)
+        for (const std::uint32_t v : mesh.triangles[t]) {
+            int i, j;
+            mesh.rowColumn(v, i, j);
+            if (i == 0 || i == mesh.lastRow())
+                continue;
+            const Vec3 twice = at(i, j) * 2;
+            const double bend = std::fmax(length(at(i - 1, j) + at(i + 1, j) - twice),
+                                          std::fmax(length(at(i, j - 1) + at(i, j + 1) - twice),
+                                                    length(at(i - 1, j - 1) + at(i + 1, j + 1) - twice)));
+            stray[t] = std::fmax(stray[t], 0.125 * bend);
+        }
+    return stray;
+}
+
+// Whether every corner of triangle y lies farther than `gap` on one side of
+// triangle x's plane.
+bool beyondPlane(const SearchMesh& mesh, const SnappedMesh& snapped, std::uint32_t x, std::uint32_t y, double gap)
+{
+    const auto& tx = mesh.triangles[x];
+    const auto& ty = mesh.triangles[y];
+    const Vec3& o = mesh.positions[tx[0]];
+    const auto& p = snapped.planes[x];
+    const Vec3 n = normalized({p[0], p[1], p[2]});
+    double low = 1e300, high = -1e300;
+    for (const std::uint32_t v : ty) {
+        const double d = dot(n, mesh.positions[v] - o);
+        low = std::fmin(low, d);
+        high = std::fmax(high, d);
+    }
+    return low > gap || high < -gap;
+}
+}
+
 std::vector<std::uint8_t> polarSides(const SearchMesh& mesh, const PairFilter& filter)
 {
     std::vector<std::uint8_t> sides;
@@ -24,12 +67,6 @@ std::vector<std::uint8_t> polarSides(const SearchMesh& mesh, const PairFilter& f
         sides[t] = static_cast<std::uint8_t>((first < filter.polarRows ? 1 : 0) | (last > south ? 2 : 0));
     }
     return sides;
-}
-
-std::uint64_t pairKey(const MeshSegment& s)
-{
-    return (static_cast<std::uint64_t>(s.triangles[0]) << 32) | s.triangles[1];
-}
 }
 
 Crossing mapCrossing(const SearchMesh& mesh, int element, const Crossing& c)
@@ -55,14 +92,19 @@ SearchIndex buildSearchIndex(const SearchMesh& mesh)
     index.boxes = triangleBoxes(mesh);
     index.domain = buildTriangleGrid(index.boxes, static_cast<std::uint32_t>(mesh.domainTriangles));
     index.domainOrigins.resize(static_cast<std::size_t>(mesh.domainTriangles));
-    for (std::size_t t = 0; t < index.domainOrigins.size(); ++t)
+    index.domainMiddles.resize(index.domainOrigins.size());
+    for (std::size_t t = 0; t < index.domainOrigins.size(); ++t) {
         for (int k = 0; k < 3; ++k)
             index.domainOrigins[t][k] = mesh.originUnit(mesh.triangles[t][k]);
+        const auto& o = index.domainOrigins[t];
+        index.domainMiddles[t] = normalized(o[0] + o[1] + o[2]);
+    }
+    index.domainStray = facetStray(mesh);
     return index;
 }
 
 std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const SearchIndex& index,
-                                                const PairFilter& filter)
+                                                const PairFilter& filter, std::vector<TrianglePair>* nearMisses)
 {
     const SnappedMesh& snapped = index.snapped;
     const std::vector<Box>& boxes = index.boxes;
@@ -73,8 +115,14 @@ std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const Se
     const TriangleGrid& grid = index.domain;
     const long queries = static_cast<long>(mesh.triangleCount());
     const std::vector<std::uint8_t> polar = polarSides(mesh, filter);
-    const auto skipped = [&](std::uint32_t a, std::uint32_t b) {
-        return !polar.empty() && (((polar[a] & 1) && (polar[b] & 2)) || ((polar[a] & 2) && (polar[b] & 1)));
+    const double sameSheet = std::cos(6 * std::numbers::pi / (2 * mesh.hemisphereRows));
+    // Whether a pair that does not cross comes near.
+    const auto comesNear = [&](std::uint32_t a, std::uint32_t b) {
+        const std::uint32_t tb = b % domain;
+        if (dot(index.domainMiddles[a], applySymmetry(symmetry, mesh.elementOf(b), index.domainMiddles[tb])) > sameSheet)
+            return false;
+        const double gap = index.domainStray[a] + index.domainStray[tb];
+        return !beyondPlane(mesh, snapped, a, b, gap) && !beyondPlane(mesh, snapped, b, a, gap);
     };
 
     // NOTE: the triangles ask in runs of consecutive numbers (neighbours in
@@ -88,6 +136,7 @@ std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const Se
 #endif
     {
         std::vector<MeshSegment> mine;
+        std::vector<TrianglePair> near;
         std::vector<std::uint32_t> stamps(domain, 0);
 #if defined(_OPENMP)
 #pragma omp for schedule(dynamic, 8) nowait
@@ -113,12 +162,15 @@ std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const Se
                     const int gb = mesh.elementOf(b);
                     if (tb < a || (tb == a && symmetry.inverse(gb) < gb))
                         continue;
-                    if (triangleNeighbours(mesh, a, b) || skipped(a, b))
+                    if (triangleNeighbours(mesh, a, b) || leftOut(polar, a, b))
                         continue;
                     Crossing c[4];
                     bool edgeOfA[4];
-                    if (triangleCrossings(mesh, snapped, a, b, c, edgeOfA) != 2)
+                    if (triangleCrossings(mesh, snapped, a, b, c, edgeOfA) != 2) {
+                        if (nearMisses && comesNear(a, b))
+                            near.push_back({a, b});
                         continue;
+                    }
                     MeshSegment s;
                     s.triangles[0] = std::min(a, b);
                     s.triangles[1] = std::max(a, b);
@@ -131,8 +183,16 @@ std::vector<MeshSegment> representativeSegments(const SearchMesh& mesh, const Se
 #if defined(_OPENMP)
 #pragma omp critical
 #endif
-        segments.insert(segments.end(), mine.begin(), mine.end());
+        {
+            segments.insert(segments.end(), mine.begin(), mine.end());
+            if (nearMisses)
+                nearMisses->insert(nearMisses->end(), near.begin(), near.end());
+        }
     }
+    if (nearMisses)
+        std::sort(nearMisses->begin(), nearMisses->end(), [](const TrianglePair& x, const TrianglePair& y) {
+            return x.a < y.a || (x.a == y.a && x.b < y.b);
+        });
     // Sorted by pair, the order no longer depends on the threads.
     std::sort(segments.begin(), segments.end(),
               [](const MeshSegment& x, const MeshSegment& y) { return pairKey(x) < pairKey(y); });

@@ -98,7 +98,8 @@ double component(Vec3 v, int i)
 }
 }
 
-bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out, double leastCrossing)
+namespace {
+bool solveDouble(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out, double leastCrossing, int patience)
 {
     SheetJet ja = sheetJetAsGiven(surface, a), jb = sheetJetAsGiven(surface, b);
     out.start = ja.position;
@@ -106,7 +107,7 @@ bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolutio
     for (int step = 0;; ++step) {
         const Vec3 r = ja.position - jb.position;
         const double residual = length(r);
-        if (step >= patientSteps && residual > 0.25 * previous)
+        if (step >= patience && residual > 0.25 * previous)
             return false;
         previous = residual;
         if (residual <= doubleTolerance || step == maximumSteps) {
@@ -138,6 +139,17 @@ bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolutio
         ja = sheetJetAsGiven(surface, stepOnTangentPlane(ja, move[0], move[1]));
         jb = sheetJetAsGiven(surface, stepOnTangentPlane(jb, move[2], move[3]));
     }
+}
+}
+
+bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out, double leastCrossing)
+{
+    return solveDouble(surface, a, b, out, leastCrossing, patientSteps);
+}
+
+bool probeDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out)
+{
+    return solveDouble(surface, a, b, out, minimumCrossing, 1);
 }
 
 TripleNewton startTriplePoint(const ExactSurface& surface, Vec3 a, Vec3 b, Vec3 c)

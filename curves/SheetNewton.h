@@ -35,6 +35,10 @@ struct DoubleSolution {
 // poles, PoleContact.h).
 bool solveDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out,
                       double leastCrossing = minimumCrossing);
+// The same, but giving up as soon as a step fails to quarter the residual:
+// for estimates that may be near no double point at all, where sheets only
+// come close (most of them), at the price of refusing some slow starts.
+bool probeDoublePoint(const ExactSurface& surface, Vec3 a, Vec3 b, DoubleSolution& out);
 
 struct TripleSolution {
     SheetJet sheets[3];

@@ -86,6 +86,28 @@ struct TriangleGrid {
                     }
                 }
     }
+
+    // Whether `test` holds for a listed triangle whose box overlaps `box`,
+    // asked in the same order, stopping at the first (a triangle in several
+    // cells may be asked more than once).
+    template <class Test>
+    bool anyOverlapping(const std::vector<Box>& boxes, const Box& box, Test&& test) const
+    {
+        if (!overlap(box, bounds))
+            return false;
+        int lo[3], hi[3];
+        cellOf(box.low, lo);
+        cellOf(box.high, hi);
+        for (int z = lo[2]; z <= hi[2]; ++z)
+            for (int y = lo[1]; y <= hi[1]; ++y)
+                for (int x = lo[0]; x <= hi[0]; ++x) {
+                    const std::size_t c = cellIndex(x, y, z);
+                    for (std::uint32_t k = start[c]; k < start[c + 1]; ++k)
+                        if (overlap(box, boxes[items[k]]) && test(items[k]))
+                            return true;
+                }
+        return false;
+    }
 };
 
 // The grid of triangles 0 .. listed - 1.

@@ -172,11 +172,22 @@ TEST(DoubleCurves, NothingIsMissingAgainstAFinerMeshSearchedWithoutSymmetry)
     // that; the fine mesh's crossings lie within 1e-3 of the surface's.
     constexpr double near = 0.026;
     constexpr double lengthShare = 0.03;
-    const Case cases[] = {{EversionMethod::Corrugations, 8, 0.3},
-                          {EversionMethod::Corrugations, 8, 0.5},
-                          {EversionMethod::Ruled, 2, 0.4},
-                          {EversionMethod::Ruled, 2, 0.5}};
-    for (const Case& c : cases) {
+    // A search at 12 x 12 lost a tenth of the length at 0.35 and a third at
+    // 0.85; at 24 x 24 it still passed over sixteen loops at 0.85, smaller
+    // than its facets. There the curves through the points on the axis,
+    // where eight sheets meet, come in pieces that run over each other (a
+    // tenth too long), so only that nothing is missing is checked.
+    struct Checked {
+        Case c;
+        bool length;
+    };
+    const Checked cases[] = {{{EversionMethod::Corrugations, 8, 0.3}, true},
+                             {{EversionMethod::Corrugations, 8, 0.35}, true},
+                             {{EversionMethod::Corrugations, 8, 0.5}, true},
+                             {{EversionMethod::Corrugations, 8, 0.85}, false},
+                             {{EversionMethod::Ruled, 2, 0.4}, true},
+                             {{EversionMethod::Ruled, 2, 0.5}, true}};
+    for (const auto& [c, lengthChecked] : cases) {
         SCOPED_TRACE(testing::Message() << c);
         const DoubleCurveSet set = find(c, 12);
         const ExactSurface s = exactSurface(c.method, c.around, c.t);
@@ -205,7 +216,9 @@ TEST(DoubleCurves, NothingIsMissingAgainstAFinerMeshSearchedWithoutSymmetry)
             }
         }
         EXPECT_GT(checked, 20);
-        EXPECT_NEAR(totalLength(set), meshLength, lengthShare * meshLength);
+        if (lengthChecked) {
+            EXPECT_NEAR(totalLength(set), meshLength, lengthShare * meshLength);
+        }
     }
 }
 
@@ -301,7 +314,9 @@ TEST(DoubleCurves, TheSurfaceTurnsMapTheCurvesOntoThemselves)
     // poles, across the gaps a curve was broken at): there each image is
     // followed separately, to within the curves' tolerance of their chords.
     constexpr double near = 0.01;
+    // At 0.85 with loops the search mesh passes over, found and placed apart.
     const Case cases[] = {{EversionMethod::Corrugations, 8, 0.75},
+                          {EversionMethod::Corrugations, 8, 0.85},
                           {EversionMethod::Corrugations, 5, 0.45},
                           {EversionMethod::Ruled, 2, 0.5},
                           {EversionMethod::Ruled, 3, 0.35}};
@@ -370,7 +385,9 @@ TEST(DoubleCurves, TheSameOnAnyNumberOfThreads)
 {
 #if defined(_OPENMP)
     const int threads = omp_get_max_threads();
-    for (const Case c : {Case{EversionMethod::Corrugations, 8, 0.5}, Case{EversionMethod::Ruled, 2, 0.5}}) {
+    // 0.85 has loops the search mesh passes over.
+    for (const Case c : {Case{EversionMethod::Corrugations, 8, 0.5}, Case{EversionMethod::Corrugations, 8, 0.85},
+                         Case{EversionMethod::Ruled, 2, 0.5}}) {
         omp_set_num_threads(1);
         const DoubleCurveSet one = find(c);
         omp_set_num_threads(4);
