@@ -14,18 +14,23 @@ std::uint64_t pairKey(const MeshSegment& s)
 std::vector<double> facetStray(const SearchMesh& mesh)
 {
     std::vector<double> stray(static_cast<std::size_t>(mesh.domainTriangles), 0.0);
+    // Each corner's second differences once, though six triangles share it.
+    std::vector<double> bend(mesh.vertexCount(), -1.0);
     const auto at = [&](int i, int j) { return mesh.positions[mesh.vertex(i, j)]; };
     for (std::size_t t = 0; t < stray.size(); ++t)
         for (const std::uint32_t v : mesh.triangles[t]) {
-            int i, j;
-            mesh.rowColumn(v, i, j);
-            if (i == 0 || i == mesh.lastRow())
-                continue;
-            const Vec3 twice = at(i, j) * 2;
-            const double bend = std::fmax(length(at(i - 1, j) + at(i + 1, j) - twice),
-                                          std::fmax(length(at(i, j - 1) + at(i, j + 1) - twice),
-                                                    length(at(i - 1, j - 1) + at(i + 1, j + 1) - twice)));
-            stray[t] = std::fmax(stray[t], 0.125 * bend);
+            if (bend[v] < 0) {
+                int i, j;
+                mesh.rowColumn(v, i, j);
+                bend[v] = 0;
+                if (i != 0 && i != mesh.lastRow()) {
+                    const Vec3 twice = at(i, j) * 2;
+                    bend[v] = std::fmax(length(at(i - 1, j) + at(i + 1, j) - twice),
+                                        std::fmax(length(at(i, j - 1) + at(i, j + 1) - twice),
+                                                  length(at(i - 1, j - 1) + at(i + 1, j + 1) - twice)));
+                }
+            }
+            stray[t] = std::fmax(stray[t], 0.125 * bend[v]);
         }
     return stray;
 }
