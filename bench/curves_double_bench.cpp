@@ -1,8 +1,8 @@
 // The double curves and triple points of one frame, as the front ends ask
-// for them, at times with many curves: corrugations at t = 0.4 and 0.5 (65
-// and 41 curves at 12 x 12, 0 and about 1000 triple points) and at t = 0.75,
-// the slowest (73 curves, about 1600 triple points, and ends near the axis
-// that are tried in vain), the ruled method with two lobes at t = 0.3 and
+// for them, at times with many curves: corrugations at t = 0.4 and 0.5 (81
+// and 41 curves at 12 x 12, 0 and 1016 triple points) and at t = 0.75, the
+// slowest (138 curves, 1862 triple points, and ends near the axis that are
+// tried in vain), the ruled method with two lobes at t = 0.3 and
 // 0.5 (curves through the meeting poles), at the default 12 x 12 patches and
 // at 48 x 48, on every core and on one.
 #include <benchmark/benchmark.h>
