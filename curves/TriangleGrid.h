@@ -68,23 +68,13 @@ struct TriangleGrid {
     void forEachOverlapping(const std::vector<Box>& boxes, const Box& box, std::vector<std::uint32_t>& stamps,
                             std::uint32_t query, Visit&& visit) const
     {
-        if (!overlap(box, bounds))
-            return;
-        int lo[3], hi[3];
-        cellOf(box.low, lo);
-        cellOf(box.high, hi);
-        for (int z = lo[2]; z <= hi[2]; ++z)
-            for (int y = lo[1]; y <= hi[1]; ++y)
-                for (int x = lo[0]; x <= hi[0]; ++x) {
-                    const std::size_t c = cellIndex(x, y, z);
-                    for (std::uint32_t k = start[c]; k < start[c + 1]; ++k) {
-                        const std::uint32_t a = items[k];
-                        if (stamps[a] == query || !overlap(box, boxes[a]))
-                            continue;
-                        stamps[a] = query;
-                        visit(a);
-                    }
-                }
+        inCells(box, [&](std::uint32_t a) {
+            if (stamps[a] == query || !overlap(box, boxes[a]))
+                return false;
+            stamps[a] = query;
+            visit(a);
+            return false;
+        });
     }
 
     // Whether `test` holds for a listed triangle whose box overlaps `box`,
@@ -92,6 +82,15 @@ struct TriangleGrid {
     // cells may be asked more than once).
     template <class Test>
     bool anyOverlapping(const std::vector<Box>& boxes, const Box& box, Test&& test) const
+    {
+        return inCells(box, [&](std::uint32_t a) { return overlap(box, boxes[a]) && test(a); });
+    }
+
+private:
+    // Asks `stop` about the listed triangles in the cells `box` touches, cell
+    // by cell, until it says to stop; whether it did.
+    template <class Stop>
+    bool inCells(const Box& box, Stop&& stop) const
     {
         if (!overlap(box, bounds))
             return false;
@@ -103,7 +102,7 @@ struct TriangleGrid {
                 for (int x = lo[0]; x <= hi[0]; ++x) {
                     const std::size_t c = cellIndex(x, y, z);
                     for (std::uint32_t k = start[c]; k < start[c + 1]; ++k)
-                        if (overlap(box, boxes[items[k]]) && test(items[k]))
+                        if (stop(items[k]))
                             return true;
                 }
         return false;
