@@ -30,7 +30,7 @@ std::vector<double> facetStray(const SearchMesh& mesh)
                                                   length(at(i - 1, j - 1) + at(i + 1, j + 1) - twice)));
                 }
             }
-            stray[t] = std::fmax(stray[t], 0.125 * bend[v]);
+            stray[t] = std::fmax(stray[t], 0.25 * bend[v]);
         }
     return stray;
 }

@@ -2,16 +2,19 @@
 // at either end, every point where two sheets of the exact surface meet,
 // nothing missing against a finer mesh searched without the symmetry, the
 // surface's turns mapping the curves onto themselves, the ruled method's
-// meeting poles, and the same result on any number of threads.
+// meeting poles, a second search finding its memory kept, and the same
+// result on any number of threads.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sys/resource.h>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "curves/CrossingGraph.h"
 #include "curves/DoubleCurves.h"
+#include "curves/SearchMemory.h"
 #include "curves/SheetNewton.h"
 #include "curves/SurfaceSymmetry.h"
 
@@ -379,6 +382,26 @@ TEST(DoubleCurves, TheRuledPolesMeetAtAPointOrWhereCurvesCross)
         }
         EXPECT_EQ(through, c.lobes) << c.lobes << " lobes, t " << c.t;
     }
+}
+
+// The memory a search frees is kept for the next: a second search like the
+// first faults few pages in (with glibc's defaults, about 1,700 at 48 x 48).
+TEST(DoubleCurves, ASecondSearchFindsItsMemoryKept)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer keeps its own heap";
+#else
+    // Far fewer than a search's blocks take, more than its small ones may.
+    constexpr long fewPages = 400;
+    keepSearchMemory();
+    const Case c{EversionMethod::Corrugations, 8, 0.05};
+    find(c, 48);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    find(c, 48);
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_minflt - before.ru_minflt, fewPages);
+#endif
 }
 
 TEST(DoubleCurves, TheSameOnAnyNumberOfThreads)
