@@ -1,13 +1,15 @@
 // The parts the double curves are made with: the chart of origins at the
 // poles and the seam, the exact crossings that chain into closed polylines,
-// how far a facet strays, the lift of a fundamental piece round its holonomy
-// or folds, Newton's method for double and triple points, the excursions
-// dropped from a polyline, and curves joined end to end.
+// the grid of boxes they are found with, how far a facet strays, the lift of
+// a fundamental piece round its holonomy or folds, Newton's method for double
+// and triple points, the excursions dropped from a polyline, and curves
+// joined end to end.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "curves/CrossingGraph.h"
@@ -16,6 +18,7 @@
 #include "curves/DoubleCurves.h"
 #include "curves/GapFilling.h"
 #include "curves/SheetNewton.h"
+#include "curves/TriangleGrid.h"
 
 namespace {
 Vec3 at(const ExactSurface& s, const Origin& o)
@@ -83,6 +86,33 @@ TEST(MeshSelfIntersection, EveryCrossingEndsTwoSegmentsSoNoChainStops)
                 EXPECT_NE(p.finishEnd, PathEnd::Stops) << c.t << " symmetric " << symmetric;
             }
         }
+    }
+}
+
+// Boxes of every size over a grid, against brute force: a query visits every
+// box that overlaps it, once, and the early-stopping query finds one exactly
+// when brute force does.
+TEST(TriangleGrid, AQueryFindsEveryOverlappingBoxOnceAndStopsAtOne)
+{
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> where(-1, 1), size(0, 0.3);
+    const auto box = [&] {
+        const Vec3 low{where(random), where(random), where(random)};
+        return Box{low, low + Vec3{size(random), size(random), size(random)}};
+    };
+    std::vector<Box> boxes(500);
+    for (Box& b : boxes)
+        b = box();
+    const TriangleGrid grid = buildTriangleGrid(boxes, static_cast<std::uint32_t>(boxes.size()));
+    std::vector<std::uint32_t> stamps(boxes.size(), 0);
+    for (std::uint32_t query = 1; query <= 200; ++query) {
+        const Box q = box();
+        std::vector<int> visits(boxes.size(), 0);
+        grid.forEachOverlapping(boxes, q, stamps, query, [&](std::uint32_t a) { ++visits[a]; });
+        const std::uint32_t wanted = query % boxes.size();
+        for (std::uint32_t a = 0; a < boxes.size(); ++a)
+            ASSERT_EQ(visits[a], overlap(q, boxes[a]) ? 1 : 0) << query << " " << a;
+        EXPECT_EQ(grid.anyOverlapping(boxes, q, [&](std::uint32_t a) { return a == wanted; }), overlap(q, boxes[wanted]));
     }
 }
 
