@@ -21,6 +21,13 @@
 #include "curves/TriangleGrid.h"
 
 namespace {
+// A surface of the eversion: method, strips or lobes, time.
+struct SurfaceCase {
+    EversionMethod method;
+    int around;
+    double t;
+};
+
 Vec3 at(const ExactSurface& s, const Origin& o)
 {
     const Jet4Vec p = exactPoint(s, o);
@@ -67,13 +74,11 @@ TEST(SheetChart, MovesAlongEastAndNorthAreTheSurfaceDerivativesAnywhere)
 // the symmetry, at times with mirror images meeting in degenerate places.
 TEST(MeshSelfIntersection, EveryCrossingEndsTwoSegmentsSoNoChainStops)
 {
-    struct Case {
-        EversionMethod method;
-        int around;
-        double t;
-    };
-    for (const Case c : {Case{EversionMethod::Corrugations, 8, 0.5}, Case{EversionMethod::Corrugations, 8, 0.9},
-                         Case{EversionMethod::Corrugations, 3, 0.7}, Case{EversionMethod::Corrugations, 5, 0.3}}) {
+    const SurfaceCase cases[] = {{EversionMethod::Corrugations, 8, 0.5},
+                                 {EversionMethod::Corrugations, 8, 0.9},
+                                 {EversionMethod::Corrugations, 3, 0.7},
+                                 {EversionMethod::Corrugations, 5, 0.3}};
+    for (const SurfaceCase& c : cases) {
         const ExactSurface s = exactSurface(c.method, c.around, c.t);
         for (const bool symmetric : {true, false}) {
             const SearchMesh mesh = symmetric ? buildSearchMesh(s, surfaceSymmetry(c.method, c.around), 12, 12)
@@ -124,13 +129,11 @@ TEST(MeshSelfIntersection, NoFacetStraysFartherThanItsEstimate)
     // The ruled surfaces' halfway model bends unevenly over a facet: there a
     // middle lay up to 1.19 times as far (48 x 48).
     constexpr double unevenBend = 1.25;
-    struct Case {
-        EversionMethod method;
-        int around;
-        double t;
-    };
-    for (const Case c : {Case{EversionMethod::Corrugations, 8, 0.3}, Case{EversionMethod::Corrugations, 8, 0.75},
-                         Case{EversionMethod::Ruled, 2, 0.3}, Case{EversionMethod::Ruled, 2, 0.5}}) {
+    const SurfaceCase cases[] = {{EversionMethod::Corrugations, 8, 0.3},
+                                 {EversionMethod::Corrugations, 8, 0.75},
+                                 {EversionMethod::Ruled, 2, 0.3},
+                                 {EversionMethod::Ruled, 2, 0.5}};
+    for (const SurfaceCase& c : cases) {
         const ExactSurface s = exactSurface(c.method, c.around, c.t);
         const SearchMesh mesh = buildSearchMesh(s, surfaceSymmetry(c.method, c.around), 24, 24);
         const SearchIndex index = buildSearchIndex(mesh);
