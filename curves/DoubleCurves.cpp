@@ -75,13 +75,12 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     bridgeBreaks(surface, symmetry, 3 * row, 3 * row, steps, out.curves);
     // Loops the mesh passed over are looked for only away from the curves
     // found: half a spacing, about as far as a facet reaches.
+    const std::vector<TracedPolyline> missed =
+        missedLoops(surface, mesh, index, nearMisses, out.curves, 0.5 * settings.spacing, steps);
+    for (DoubleCurve& curve : placeImages(symmetry, missed))
+        out.curves.push_back(std::move(curve));
     std::vector<TracedPolyline> lines = traced;
-    const double clearance = 0.5 * settings.spacing;
-    for (TracedPolyline& loop : missedLoops(surface, mesh, index, nearMisses, out.curves, clearance, steps)) {
-        for (DoubleCurve& curve : placeImages(symmetry, {loop}))
-            out.curves.push_back(std::move(curve));
-        lines.push_back(std::move(loop));
-    }
+    lines.insert(lines.end(), missed.begin(), missed.end());
     out.triplePoints = findTriplePoints(surface, mesh, index, lines);
     return out;
 }

@@ -52,8 +52,10 @@ bool beyondPlane(const SearchMesh& mesh, const SnappedMesh& snapped, std::uint32
     }
     return low > gap || high < -gap;
 }
-}
 
+// Which polar rows a triangle reaches: bit 1 those next to the north pole,
+// bit 2 those next to the south pole (PairFilter); empty if the poles do not
+// touch.
 std::vector<std::uint8_t> polarSides(const SearchMesh& mesh, const PairFilter& filter)
 {
     std::vector<std::uint8_t> sides;
@@ -72,6 +74,13 @@ std::vector<std::uint8_t> polarSides(const SearchMesh& mesh, const PairFilter& f
         sides[t] = static_cast<std::uint8_t>((first < filter.polarRows ? 1 : 0) | (last > south ? 2 : 0));
     }
     return sides;
+}
+
+// Whether the filter leaves the pair out.
+bool leftOut(const std::vector<std::uint8_t>& sides, std::uint32_t a, std::uint32_t b)
+{
+    return !sides.empty() && (((sides[a] & 1) && (sides[b] & 2)) || ((sides[a] & 2) && (sides[b] & 1)));
+}
 }
 
 Crossing mapCrossing(const SearchMesh& mesh, int element, const Crossing& c)

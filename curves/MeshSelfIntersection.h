@@ -31,14 +31,6 @@ struct PairFilter {
     int polarRows = 1;
 };
 
-// Which polar rows each triangle reaches: bit 1 those next to the north
-// pole, bit 2 those next to the south pole; empty if the poles do not touch.
-std::vector<std::uint8_t> polarSides(const SearchMesh& mesh, const PairFilter& filter);
-inline bool leftOut(const std::vector<std::uint8_t>& sides, std::uint32_t a, std::uint32_t b)
-{
-    return !sides.empty() && (((sides[a] & 1) && (sides[b] & 2)) || ((sides[a] & 2) && (sides[b] & 1)));
-}
-
 // What the searches share: the snapped mesh, every triangle's box, the grid
 // of the fundamental domain's triangles, the origins of their corners and
 // middles (unit vectors), and how far each of their facets may stray from

@@ -56,6 +56,15 @@ bool nearChord(const Chords& c, const Vec3& p, double reach)
     });
 }
 
+// Whether p comes within `reach` of the closed polyline through `loop`.
+bool nearLoop(const Vec3& p, const std::vector<Vec3>& loop, double reach)
+{
+    for (std::size_t i = 0; i < loop.size(); ++i)
+        if (segmentDistance(p, loop[i], loop[(i + 1) % loop.size()]) <= reach)
+            return true;
+    return false;
+}
+
 Vec3 middle(const SearchMesh& mesh, std::uint32_t t)
 {
     const auto& v = mesh.triangles[t];
@@ -143,20 +152,12 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
     // Each seed not on a loop kept already is followed round; the loops are
     // kept with their distinct images.
     std::vector<TracedPolyline> loops;
-    std::vector<DoubleCurve> placed;
+    std::vector<std::vector<Vec3>> placed;  // every image of every loop kept
     const double alongside = 0.25 * clearance;
     for (const Seed& s : seeds) {
-        if (!s.found)
-            continue;
-        const Vec3 at = s.solution.a.position;
-        bool onLoop = false;
-        for (const DoubleCurve& c : placed)
-            for (std::size_t i = 0; i < c.points.size() && !onLoop; ++i) {
-                const double* p = c.points[i].position;
-                const double* q = c.points[(i + 1) % c.points.size()].position;
-                onLoop = segmentDistance(at, {p[0], p[1], p[2]}, {q[0], q[1], q[2]}) <= clearance;
-            }
-        if (onLoop)
+        if (!s.found || std::any_of(placed.begin(), placed.end(), [&](const std::vector<Vec3>& loop) {
+                return nearLoop(s.solution.a.position, loop, clearance);
+            }))
             continue;
         const TracePoint start = fromSolution(s.solution);
         std::vector<TracePoint> way{start};
@@ -175,24 +176,25 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
         if (beside)
             continue;
         TracedPolyline loop;
-        loop.points = std::move(way);
         loop.closed = true;
+        std::vector<Vec3> positions;
+        for (const TracePoint& p : way)
+            positions.push_back(p.position);
         // An element whose image of the loop's first point lies on an image
         // kept already maps the loop onto that image.
         for (int g = 0; g < symmetry.order(); ++g) {
-            const Vec3 image = applySymmetry(symmetry, g, loop.points[0].position);
-            bool same = false;
-            for (const int h : loop.images) {
-                const Vec3 back = applySymmetry(symmetry, symmetry.inverse(h), image);
-                for (std::size_t i = 0; i < loop.points.size() && !same; ++i)
-                    same = segmentDistance(back, loop.points[i].position,
-                                           loop.points[(i + 1) % loop.points.size()].position) <= steps.finest;
-            }
-            if (!same)
+            const Vec3 image = applySymmetry(symmetry, g, positions[0]);
+            if (std::none_of(loop.images.begin(), loop.images.end(), [&](int h) {
+                    return nearLoop(applySymmetry(symmetry, symmetry.inverse(h), image), positions, steps.finest);
+                }))
                 loop.images.push_back(g);
         }
-        for (DoubleCurve& c : placeImages(symmetry, {loop}))
-            placed.push_back(std::move(c));
+        for (const int g : loop.images) {
+            placed.emplace_back();
+            for (const Vec3& p : positions)
+                placed.back().push_back(applySymmetry(symmetry, g, p));
+        }
+        loop.points = std::move(way);
         loops.push_back(std::move(loop));
     }
     return loops;
