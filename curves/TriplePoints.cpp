@@ -123,6 +123,36 @@ TriplePoint destination(const SurfaceSymmetry& symmetry, const TripleNewton& n)
     return pointAt(applySymmetry(symmetry, leastElement(symmetry, at), at));
 }
 
+// Points of a polyline and of its image closer than this (world units) are
+// one point: the images are placed by the same turns to within rounding.
+constexpr double sameImage = 1e-9;
+
+// Whether each polyline is an image of an earlier one, point for point. A
+// loop the group maps onto itself comes out in such images where it is cut
+// at gaps that could not be filled: one piece for each element of its
+// stabilizer.
+// NOTE: at t = 0.75, 12 x 12, 6,288 of the 8,494 chords tested were on such
+// pieces, 16 or 8 images of 5 of them.
+std::vector<char> imagesOfEarlier(const SurfaceSymmetry& symmetry, const std::vector<TracedPolyline>& curves)
+{
+    std::vector<char> repeated(curves.size(), 0);
+    for (std::size_t k = 0; k < curves.size(); ++k) {
+        const std::vector<TracePoint>& q = curves[k].points;
+        for (std::size_t e = 0; e < k && !repeated[k]; ++e) {
+            const std::vector<TracePoint>& p = curves[e].points;
+            if (repeated[e] || p.size() != q.size() || p.empty() || curves[e].closed != curves[k].closed)
+                continue;
+            for (int g = 0; g < symmetry.order() && !repeated[k]; ++g) {
+                std::size_t i = 0;
+                while (i < p.size() && distance(applySymmetry(symmetry, g, p[i].position), q[i].position) <= sameImage)
+                    ++i;
+                repeated[k] = i == p.size();
+            }
+        }
+    }
+    return repeated;
+}
+
 double orient(const Vec3& p, const Vec3& q, const Vec3& a, const Vec3& b)
 {
     return dot(cross(a - p, b - p), q - p);
@@ -159,9 +189,14 @@ std::vector<TriplePoint> findTriplePoints(const ExactSurface& surface, const Sea
     // two rows of theirs.
     const double sameSheet = std::cos(2 * std::numbers::pi / (2 * mesh.hemisphereRows));
     // The chords to test, each once with its images under the polyline's
-    // own stabilizer.
+    // own stabilizer; a polyline that is an image of an earlier one adds
+    // none (every chord is tested against every triangle, so an image's
+    // estimates are images of the first's).
     std::vector<std::pair<std::size_t, std::size_t>> chords;
+    const std::vector<char> repeated = imagesOfEarlier(symmetry, curves);
     for (std::size_t k = 0; k < curves.size(); ++k) {
+        if (repeated[k])
+            continue;
         const TracedPolyline& curve = curves[k];
         const std::size_t n = curve.points.size();
         const std::size_t count = curve.fundamental > 0 ? curve.fundamental : n;
