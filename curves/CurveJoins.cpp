@@ -61,6 +61,13 @@ std::vector<DoubleCurve> joinEnds(const std::vector<DoubleCurve>& curves,
     for (std::size_t c = 0; c < curves.size(); ++c) {
         if (used[c])
             continue;
+        // A curve nothing joins stays as it is: its origins are named by
+        // continuity already.
+        if (partner[2 * c] < 0 && partner[2 * c + 1] < 0 && tails[2 * c].empty() && tails[2 * c + 1].empty()) {
+            used[c] = 1;
+            joined.push_back(curves[c]);
+            continue;
+        }
         // Back to where the chain of joins begins, or once round it.
         std::size_t entry = 2 * c;
         while (partner[entry] >= 0) {
@@ -102,10 +109,6 @@ std::vector<DoubleCurve> joinEnds(const std::vector<DoubleCurve>& curves,
                 break;
             }
         }
-        const bool untouched = partner[2 * c] < 0 && partner[2 * c + 1] < 0 && tails[2 * c].empty() &&
-                               tails[2 * c + 1].empty();
-        if (untouched)
-            out.closed = curves[c].closed;
         joined.push_back(std::move(out));
     }
     return joined;

@@ -293,7 +293,7 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
             const Visit& v = line.visits[i];
             if (fundamental == 0 && v.step >= firstPass)
                 fundamental = full.size() + 1;
-            full.push_back(v.point);
+            full.push_back(full.empty() ? v.point : alignedWith(full.back(), v.point));
             if (!line.splits[i])
                 continue;
             const bool reversed = taskOf[i].second;
@@ -347,7 +347,8 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
             piece.clear();
         }
         if (line.closed)
-            piece.insert(piece.end(), head.begin(), head.end());
+            for (const TracePoint& p : head)
+                piece.push_back(piece.empty() ? p : alignedWith(piece.back(), p));
         else if (!remnant(head))
             traced.push_back({std::move(head), false, images, 0});
         if (!remnant(piece))

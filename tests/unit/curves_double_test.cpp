@@ -164,6 +164,23 @@ TEST(DoubleCurves, EveryPointIsWhereTwoSheetsOfTheExactSurfaceMeet)
     }
 }
 
+// A curve's first origin stays on one sheet all along it, and its second on
+// the other: where the pieces of one loop were put together, the names had
+// traded (t = 0.55).
+TEST(DoubleCurves, EachCurveNamesItsTwoSheetsAlikeAllAlong)
+{
+    for (const Case c : {Case{EversionMethod::Corrugations, 8, 0.55}, Case{EversionMethod::Corrugations, 8, 0.75},
+                         Case{EversionMethod::Corrugations, 8, 0.85}, Case{EversionMethod::Ruled, 3, 0.35}}) {
+        SCOPED_TRACE(testing::Message() << c);
+        for (const DoubleCurve& curve : find(c).curves)
+            for (std::size_t i = 1; i < curve.points.size(); ++i) {
+                const Vec3 a0 = unitOfOrigin(curve.points[i - 1].a), b0 = unitOfOrigin(curve.points[i - 1].b);
+                const Vec3 a = unitOfOrigin(curve.points[i].a), b = unitOfOrigin(curve.points[i].b);
+                ASSERT_GE(dot(a0, a) + dot(b0, b), dot(a0, b) + dot(b0, a)) << "point " << i;
+            }
+    }
+}
+
 // The mesh at four times the patches, searched pair by pair without the
 // symmetry and not refined: every crossing of it that Newton's method puts
 // on the exact surface lies near a found curve, and the lengths agree.
