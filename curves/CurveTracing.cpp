@@ -359,17 +359,20 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
 
 std::vector<DoubleCurve> placeImages(const SurfaceSymmetry& symmetry, const std::vector<TracedPolyline>& traced)
 {
-    std::vector<DoubleCurve> curves;
+    std::vector<std::pair<const TracedPolyline*, int>> placements;
     for (const TracedPolyline& line : traced)
-        for (const int g : line.images) {
-            DoubleCurve curve;
-            curve.closed = line.closed;
-            curve.points.reserve(line.points.size());
-            for (const TracePoint& p : line.points) {
-                const TracePoint q = mapped(symmetry, g, p);
-                curve.points.push_back({{q.position.x, q.position.y, q.position.z}, q.a, q.b});
-            }
-            curves.push_back(std::move(curve));
+        for (const int g : line.images)
+            placements.push_back({&line, g});
+    std::vector<DoubleCurve> curves(placements.size());
+    parallelFor(static_cast<long>(placements.size()), [&](long k) {
+        const auto& [line, g] = placements[k];
+        DoubleCurve& curve = curves[k];
+        curve.closed = line->closed;
+        curve.points.reserve(line->points.size());
+        for (const TracePoint& p : line->points) {
+            const TracePoint q = mapped(symmetry, g, p);
+            curve.points.push_back({{q.position.x, q.position.y, q.position.z}, q.a, q.b});
         }
+    });
     return curves;
 }
