@@ -4,7 +4,9 @@
 // slowest (138 curves, 1862 triple points, and ends near the axis that are
 // tried in vain), the ruled method with two lobes at t = 0.3 and
 // 0.5 (curves through the meeting poles), at the default 12 x 12 patches and
-// at 48 x 48, on every core and on one.
+// at 48 x 48, on every core and on one. And the whole eversion, 41 times of
+// each method at both patch counts, for how often a search keeps within what
+// a frame may spend on it.
 #include <benchmark/benchmark.h>
 
 #include "curves/DoubleCurves.h"
@@ -66,3 +68,23 @@ BENCHMARK(doubleCurves)
     ->Args({0, 500, 48, 1})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+// Every fortieth of the eversion, for each method at 12 x 12 and 48 x 48, on
+// every core: --benchmark_filter=OverTheEversion.
+template <int ruled, int patches>
+void overTheEversion(benchmark::internal::Benchmark* b)
+{
+    for (int k = 0; k <= 40; ++k)
+        b->Args({ruled, 25 * k, patches, 0});
+}
+#define OVER_THE_EVERSION(ruled, patches)                          \
+    BENCHMARK(doubleCurves)                                        \
+        ->Name("doubleCurvesOverTheEversion")                      \
+        ->ArgNames({"ruled", "t_milli", "patches", "threads"})     \
+        ->Apply(overTheEversion<ruled, patches>)                   \
+        ->UseRealTime()                                            \
+        ->Unit(benchmark::kMillisecond)
+OVER_THE_EVERSION(0, 12);
+OVER_THE_EVERSION(1, 12);
+OVER_THE_EVERSION(0, 48);
+OVER_THE_EVERSION(1, 48);

@@ -21,7 +21,9 @@
 #include "viewer/ExactSurface.h"
 
 // One polyline an orbit, and the elements whose images of it are the orbit's
-// distinct polylines.
+// distinct polylines. A loop that elements of the group map onto itself and
+// that is cut at gaps comes out as one piece for each such element, the
+// pieces images of each other, each with the loop's images.
 struct TracedPolyline {
     std::vector<TracePoint> points;
     bool closed = false;  // the last point joins the first
