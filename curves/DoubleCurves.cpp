@@ -62,7 +62,7 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     settings.spacing = 1.5 * row;
     settings.longestGap = 1.5 * row;
     settings.deviation = 0.1 * row;
-    const std::vector<TracedPolyline> traced = traceDoubleCurves(surface, mesh, graph, settings);
+    std::vector<TracedPolyline> traced = traceDoubleCurves(surface, mesh, graph, settings);
     out.curves = placeImages(symmetry, traced);
     // Ends are taken up a few rows beyond the polar rows left out of the
     // search.
@@ -79,8 +79,8 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
         missedLoops(surface, mesh, index, nearMisses, out.curves, 0.5 * settings.spacing, steps);
     for (DoubleCurve& curve : placeImages(symmetry, missed))
         out.curves.push_back(std::move(curve));
-    std::vector<TracedPolyline> lines = traced;
-    lines.insert(lines.end(), missed.begin(), missed.end());
-    out.triplePoints = findTriplePoints(surface, mesh, index, lines);
+    // The triple points are looked for along every polyline traced or missed.
+    traced.insert(traced.end(), missed.begin(), missed.end());
+    out.triplePoints = findTriplePoints(surface, mesh, index, traced);
     return out;
 }
