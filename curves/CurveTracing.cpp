@@ -129,9 +129,13 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
     const SurfaceSymmetry& symmetry = mesh.symmetry;
     // Two points closer than a fifth of a row are the remnant of a chain cut
     // short where curves cross or sheets nearly coincide (it lies on a curve
-    // found whole), not a curve.
+    // found whole), not a curve; so is an open polyline that stays that near
+    // its first point once its end hooks are gone.
+    const auto near = [&](const TracePoint& p, const TracePoint& q) {
+        return distance(p.position, q.position) < 2 * settings.deviation;
+    };
     const auto remnant = [&](const std::vector<TracePoint>& p) {
-        return p.size() < 2 || (p.size() == 2 && distance(p[0].position, p[1].position) < 2 * settings.deviation);
+        return p.size() < 2 || (p.size() == 2 && near(p[0], p[1]));
     };
     std::vector<NodeState> nodes(graph.nodes.size());
     refineNodes(surface, mesh, graph, chooseNodes(mesh, graph, settings.spacing, nodes), nodes);
@@ -311,8 +315,9 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
         }
         if (fundamental == 0)
             fundamental = full.size();
-        // Excursions are looked for between breaks only.
-        if (std::find_if(full.begin(), full.end(), isBreak) == full.end()) {
+        // Excursions and end hooks are looked for between breaks only.
+        const bool whole = std::none_of(full.begin(), full.end(), isBreak);
+        if (whole) {
             const std::vector<char> kept = withoutExcursions(full, line.closed, settings.deviation);
             std::vector<TracePoint> clean;
             clean.reserve(full.size());
@@ -324,15 +329,21 @@ std::vector<TracedPolyline> traceDoubleCurves(const ExactSurface& surface, const
                 }
             full = std::move(clean);
             fundamental = keptBefore;
+            if (!line.closed && settings.dropHooks) {
+                const std::size_t front = dropEndHooks(full, settings.deviation);
+                fundamental = fundamental > front ? fundamental - front : 0;
+                if (std::all_of(full.begin(), full.end(), [&](const TracePoint& p) { return near(full[0], p); }))
+                    continue;
+            }
         }
         if (remnant(full))
             continue;
         const std::vector<int> images = liftImages(symmetry, line.lift);
-        const auto broken = std::find_if(full.begin(), full.end(), isBreak);
-        if (broken == full.end()) {
+        if (whole) {
             traced.push_back({std::move(full), line.closed, images, fundamental});
             continue;
         }
+        const auto broken = std::find_if(full.begin(), full.end(), isBreak);
         // Open pieces between the breaks; a loop's last piece runs on into
         // its first.
         std::vector<TracePoint> piece;

@@ -6,9 +6,11 @@
 // a crossing that fails gives way to the next one. Each piece is lifted to
 // its polyline (CurveLift.h), the gaps between its refined points are filled
 // (GapFilling.h), once for each orbit of gaps under the group, excursions
-// where the chain ran back over itself are dropped, and the polyline is cut
-// at the gaps that could not be filled; a piece of two points closer than
-// twice `deviation` is dropped as a remnant. A crossing is refined once for all
+// where the chain ran back over itself are dropped, and so are the hooks at
+// the ends of an open polyline where the settings ask (GapFilling.h); the
+// polyline is cut at the gaps that could not be filled. A piece of two
+// points closer than twice `deviation`, or an open polyline that lost its
+// hooks and stays that near its first point, is dropped as a remnant. A crossing is refined once for all
 // the places the group puts it; the polyline's images complete the set.
 //
 // Deterministic; the refinements are spread over OpenMP threads.

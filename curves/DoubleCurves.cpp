@@ -62,6 +62,7 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     settings.spacing = 1.5 * row;
     settings.longestGap = 1.5 * row;
     settings.deviation = 0.1 * row;
+    settings.dropHooks = filter.polarRows > 0;
     std::vector<TracedPolyline> traced = traceDoubleCurves(surface, mesh, graph, settings);
     out.curves = placeImages(symmetry, traced);
     // Ends are taken up a few rows beyond the polar rows left out of the

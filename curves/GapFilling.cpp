@@ -229,16 +229,7 @@ std::vector<char> withoutExcursions(const std::vector<TracePoint>& line, bool cl
     const long span = std::min(widest, n / 2);
     // Whether a point is within `near` of chord c (to c + 1, or to `to`).
     const auto nearChord = [&](const Vec3& p, long c, long to) {
-        if (!on(c) || !on(to))
-            return false;
-        const Vec3 a = at(c), e = at(to) - a;
-        const double l = dot(e, e);
-        double s = 0;
-        if (l > 0) {
-            s = dot(p - a, e) / l;
-            s = s < 0 ? 0 : (s > 1 ? 1 : s);
-        }
-        return distance(p, a + e * s) <= near;
+        return on(c) && on(to) && segmentDistance(p, at(c), at(to)) <= near;
     };
     // NOTE: a point is covered as soon as one chord is near it, so the
     // chords are tried from the window outwards and the search stops there:
@@ -293,4 +284,42 @@ std::vector<char> withoutExcursions(const std::vector<TracePoint>& line, bool cl
             }
     }
     return kept;
+}
+
+std::size_t dropEndHooks(std::vector<TracePoint>& line, double near)
+{
+    constexpr long widest = 32;
+    const auto turnsBack = [&](long k) {
+        const Vec3 u = line[k].position - line[k - 1].position, v = line[k + 1].position - line[k].position;
+        return dot(u, v) < -0.5 * length(u) * length(v);
+    };
+    // Whether the point lies within `near` of a chord from `from` to `to`.
+    const auto covered = [&](const Vec3& p, long from, long to) {
+        for (long c = std::max(0L, from); c < to; ++c)
+            if (segmentDistance(p, line[c].position, line[c + 1].position) <= near)
+                return true;
+        return false;
+    };
+    // The hook's turning point, the tip, is kept: the chain got that far.
+    const auto hookAtBack = [&]() -> long {
+        const long n = static_cast<long>(line.size());
+        for (long k = std::max(1L, n - 1 - widest); k + 1 < n; ++k) {
+            if (!turnsBack(k))
+                continue;
+            bool all = true;
+            for (long m = k + 1; m < n && all; ++m)
+                all = covered(line[m].position, k - widest, k);
+            if (all)
+                return n - 1 - k;
+        }
+        return 0;
+    };
+    if (line.size() < 3)
+        return 0;
+    line.resize(line.size() - static_cast<std::size_t>(hookAtBack()));
+    std::reverse(line.begin(), line.end());
+    const std::size_t front = static_cast<std::size_t>(hookAtBack());
+    line.resize(line.size() - front);
+    std::reverse(line.begin(), line.end());
+    return front;
 }

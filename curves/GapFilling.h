@@ -23,6 +23,9 @@ struct TracingSettings {
     double longestGap = 0.1;    // world units
     double deviation = 0.002;   // world units
     double sharpestTurn = 0.3;  // radians
+    // Whether open polylines lose their end hooks (dropEndHooks): where the
+    // search left rows out, whose edge the chains run out at.
+    bool dropHooks = false;
 };
 
 // A mesh crossing between two refined points: where it is on the mesh, and
@@ -55,3 +58,12 @@ bool isBreak(const TracePoint& p);
 // a loop, round its end too), so the result has the polyline's symmetry.
 // Returns whether each point is kept.
 std::vector<char> withoutExcursions(const std::vector<TracePoint>& line, bool closed, double near);
+
+// Drops the hooks at an open polyline's ends: where the chain ran out at
+// the edge of what the mesh searched (the polar rows left out round the
+// ruled method's meeting poles), it can turn back over the last stretch of
+// the curve, and the end's tangent then leads back along it. A hook turns
+// back within the last 32 points and lies within `near` of the polyline
+// before the turn, so dropping it loses nothing. The widest hook at each end
+// goes; its tip stays. Returns how many points were dropped from the front.
+std::size_t dropEndHooks(std::vector<TracePoint>& line, double near);

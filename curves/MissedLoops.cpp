@@ -9,14 +9,6 @@
 #include "curves/SheetNewton.h"
 
 namespace {
-double segmentDistance(const Vec3& p, const Vec3& a, const Vec3& b)
-{
-    const Vec3 d = b - a;
-    const double dd = dot(d, d);
-    const double u = dd > 0 ? std::clamp(dot(p - a, d) / dd, 0.0, 1.0) : 0.0;
-    return distance(p, a + d * u);
-}
-
 Box around(const Vec3& p, double r)
 {
     return {{p.x - r, p.y - r, p.z - r}, {p.x + r, p.y + r, p.z + r}};

@@ -24,6 +24,15 @@ inline Vec3 normalized(Vec3 a)
     const double l = length(a);
     return l > 0 ? a * (1 / l) : a;
 }
+// The distance from p to the segment from a to b.
+inline double segmentDistance(Vec3 p, Vec3 a, Vec3 b)
+{
+    const Vec3 d = b - a;
+    const double dd = dot(d, d);
+    double u = dd > 0 ? dot(p - a, d) / dd : 0;
+    u = u < 0 ? 0 : (u > 1 ? 1 : u);
+    return distance(p, a + d * u);
+}
 // The angle between two unit vectors in radians, accurate at both ends.
 inline double angleBetween(Vec3 a, Vec3 b)
 {
