@@ -16,7 +16,9 @@
 // point (or, where even that fails, heads straight at it) or another such
 // end; ends that reach the point from opposite directions join through the
 // point itself, where a = one pole and b = the other meet exactly. An end
-// that gets nowhere is left as it is.
+// that gets nowhere is left as it is. Open pieces no longer than a first
+// step that lie along a longer curve, fragments of the search at the edge
+// of the rows left out, are dropped first.
 //
 // Pure; spreads the following over OpenMP threads; deterministic.
 #include <vector>
