@@ -71,6 +71,9 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // Near the meeting point the sheets part slowly (their angle's sine
     // falls with the distance), so the last 0.01 at least is a straight
     // chord.
+    // Pieces that only run along another curve go before any end is joined:
+    // joined to an end, they would turn it back on itself.
+    dropDuplicates(out.curves, steps.first, steps.finest, 3 * row);
     joinThroughPole(surface, contact, filter.polarRows + 3, row, std::max(settings.deviation, 0.01), steps,
                     out.curves);
     bridgeBreaks(surface, symmetry, 3 * row, 3 * row, steps, out.curves);

@@ -50,42 +50,6 @@ Vec3 horizontal(const Vec3& v)
     return normalized(Vec3{v.x, v.y, 0});
 }
 
-double curveLength(const DoubleCurve& curve)
-{
-    double sum = 0;
-    for (std::size_t i = 1; i < curve.points.size(); ++i)
-        sum += distance(positionOf(curve.points[i - 1]), positionOf(curve.points[i]));
-    return sum;
-}
-
-// Drops the open pieces no longer than `shortest` that lie along a longer
-// curve, every point within `near` of it: the search's fragments at the
-// edge of the rows left out. Joined to the curve's end they would turn it
-// back on itself, and it would be followed away from the point.
-void dropFragments(std::vector<DoubleCurve>& curves, double shortest, double near)
-{
-    std::vector<double> lengths(curves.size());
-    for (std::size_t c = 0; c < curves.size(); ++c)
-        lengths[c] = curveLength(curves[c]);
-    const auto along = [&](const CurvePoint& p, const DoubleCurve& curve) {
-        const std::size_t n = curve.points.size();
-        for (std::size_t i = 0; i + 1 < n + (curve.closed ? 1 : 0); ++i)
-            if (segmentDistance(positionOf(p), positionOf(curve.points[i]), positionOf(curve.points[(i + 1) % n])) <= near)
-                return true;
-        return false;
-    };
-    std::vector<char> dropped(curves.size(), 0);
-    for (std::size_t f = 0; f < curves.size(); ++f) {
-        if (curves[f].closed || lengths[f] > shortest)
-            continue;
-        for (std::size_t c = 0; c < curves.size() && !dropped[f]; ++c)
-            dropped[f] = lengths[c] > lengths[f] && std::all_of(curves[f].points.begin(), curves[f].points.end(),
-                                                                [&](const CurvePoint& p) { return along(p, curves[c]); });
-    }
-    std::size_t c = 0;
-    std::erase_if(curves, [&](const DoubleCurve&) { return dropped[c++] != 0; });
-}
-
 double colatitude(const Origin& o)
 {
     return (90 - std::fabs(o.latitude)) * std::numbers::pi / 180;
@@ -141,7 +105,6 @@ void joinThroughPole(const ExactSurface& surface, const PoleContact& contact, in
 {
     if (!contact.present)
         return;
-    dropFragments(curves, steps.first, steps.finest);
     // The open curves' ends near the poles, a on one cap and b on the other.
     const double zone = zoneRows * row;
     std::vector<End> ends;

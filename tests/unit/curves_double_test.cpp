@@ -413,6 +413,17 @@ TEST(DoubleCurves, LoopsOverThePolarCapsCloseAtFinePatches)
     }
 }
 
+// A loop the mesh traced out and back along a stretch of another curve, or a
+// fragment left along one, is no curve of its own: the counts a learner
+// reads do not change with the patches (at 48 x 48, five lobes at t = 0.75
+// once showed 15 loops where there are 10).
+TEST(DoubleCurves, NoPieceIsCountedTwiceAlongAnother)
+{
+    const Case c{EversionMethod::Ruled, 5, 0.75};
+    for (const int patches : {24, 48, 96})
+        EXPECT_EQ(find(c, patches).curves.size(), 10u) << c << ", " << patches << " patches";
+}
+
 // The memory a search frees is kept for the next: a second search like the
 // first faults few pages in (with glibc's defaults, about 1,700 at 48 x 48).
 TEST(DoubleCurves, ASecondSearchFindsItsMemoryKept)
