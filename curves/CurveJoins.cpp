@@ -30,7 +30,7 @@ struct Joined {
 };
 }
 
-void dropDuplicates(std::vector<DoubleCurve>& curves, double shortest, double near, double sheetReach)
+void dropDuplicates(std::vector<DoubleCurve>& curves, double near, double sheetReach)
 {
     // Each curve's length and box.
     struct Extent {
@@ -76,8 +76,6 @@ void dropDuplicates(std::vector<DoubleCurve>& curves, double shortest, double ne
     };
     std::vector<char> dropped(curves.size(), 0);
     for (std::size_t f = 0; f < curves.size(); ++f) {
-        if (extents[f].length > shortest)
-            continue;
         const std::vector<CurvePoint>& points = curves[f].points;
         for (std::size_t c = 0; c < curves.size() && !dropped[f]; ++c)
             dropped[f] = extents[c].length > extents[f].length && within(extents[f], extents[c]) &&

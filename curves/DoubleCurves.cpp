@@ -73,7 +73,7 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // chord.
     // Pieces that only run along another curve go before any end is joined:
     // joined to an end, they would turn it back on itself.
-    dropDuplicates(out.curves, steps.first, steps.finest, 3 * row);
+    dropDuplicates(out.curves, steps.finest, 3 * row);
     joinThroughPole(surface, contact, filter.polarRows + 3, row, std::max(settings.deviation, 0.01), steps,
                     out.curves);
     bridgeBreaks(surface, symmetry, 3 * row, 3 * row, steps, out.curves);
