@@ -30,61 +30,6 @@ struct Joined {
 };
 }
 
-void dropDuplicates(std::vector<DoubleCurve>& curves, double near, double sheetReach)
-{
-    // Each curve's length and box.
-    struct Extent {
-        double length = 0;
-        Vec3 low, high;
-    };
-    std::vector<Extent> extents(curves.size());
-    for (std::size_t c = 0; c < curves.size(); ++c) {
-        const std::vector<CurvePoint>& points = curves[c].points;
-        Extent& e = extents[c];
-        if (points.empty())
-            continue;
-        e.low = e.high = positionOf(points[0]);
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            const Vec3 p = positionOf(points[i]);
-            e.low = {std::fmin(e.low.x, p.x), std::fmin(e.low.y, p.y), std::fmin(e.low.z, p.z)};
-            e.high = {std::fmax(e.high.x, p.x), std::fmax(e.high.y, p.y), std::fmax(e.high.z, p.z)};
-            if (i > 0 || curves[c].closed)
-                e.length += distance(p, positionOf(points[i > 0 ? i - 1 : points.size() - 1]));
-        }
-    }
-    // A curve along another lies within the other's box grown by `near`.
-    const auto within = [&](const Extent& f, const Extent& c) {
-        return f.low.x >= c.low.x - near && f.low.y >= c.low.y - near && f.low.z >= c.low.z - near &&
-               f.high.x <= c.high.x + near && f.high.y <= c.high.y + near && f.high.z <= c.high.z + near;
-    };
-    const auto sameSheets = [&](const CurvePoint& p, const CurvePoint& q) {
-        const Vec3 pa = unitOfOrigin(p.a), pb = unitOfOrigin(p.b), qa = unitOfOrigin(q.a), qb = unitOfOrigin(q.b);
-        return (distance(pa, qa) <= sheetReach && distance(pb, qb) <= sheetReach) ||
-               (distance(pa, qb) <= sheetReach && distance(pb, qa) <= sheetReach);
-    };
-    const auto along = [&](const CurvePoint& p, std::size_t c) {
-        const Vec3 at = positionOf(p);
-        const std::vector<CurvePoint>& points = curves[c].points;
-        const std::size_t n = points.size();
-        for (std::size_t i = 0; i + 1 < n + (curves[c].closed ? 1 : 0); ++i) {
-            const CurvePoint& q = points[i];
-            const CurvePoint& r = points[(i + 1) % n];
-            if (segmentDistance(at, positionOf(q), positionOf(r)) <= near && (sameSheets(p, q) || sameSheets(p, r)))
-                return true;
-        }
-        return false;
-    };
-    std::vector<char> dropped(curves.size(), 0);
-    for (std::size_t f = 0; f < curves.size(); ++f) {
-        const std::vector<CurvePoint>& points = curves[f].points;
-        for (std::size_t c = 0; c < curves.size() && !dropped[f]; ++c)
-            dropped[f] = extents[c].length > extents[f].length && within(extents[f], extents[c]) &&
-                         std::all_of(points.begin(), points.end(), [&](const CurvePoint& p) { return along(p, c); });
-    }
-    std::size_t c = 0;
-    std::erase_if(curves, [&](const DoubleCurve&) { return dropped[c++] != 0; });
-}
-
 CurvePoint curvePoint(const TracePoint& p)
 {
     return {{p.position.x, p.position.y, p.position.z}, p.a, p.b};

@@ -27,12 +27,6 @@ std::vector<DoubleCurve> joinEnds(const std::vector<DoubleCurve>& curves,
 void bridgeBreaks(const ExactSurface& surface, const SurfaceSymmetry& symmetry, double reach, double sheetReach,
                   const FollowSteps& steps, std::vector<DoubleCurve>& curves);
 
-// Drops the curves that lie along a longer one on the same two sheets,
-// every point within `near` of it (world units) and its origins within
-// `sheetReach` radians of the nearby point's: fragments of the search, and
-// loops that only run out and back along a stretch of another curve.
-void dropDuplicates(std::vector<DoubleCurve>& curves, double near, double sheetReach);
-
 CurvePoint curvePoint(const TracePoint& p);
 inline Vec3 positionOf(const CurvePoint& p)
 {

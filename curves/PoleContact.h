@@ -17,9 +17,9 @@
 // end; ends that reach the point from opposite directions join through the
 // point itself, where a = one pole and b = the other meet exactly. An end
 // that gets nowhere is left as it is. The fragments the search leaves at the
-// edge of the rows left out, along the curves' ends, are to be dropped
-// first (dropDuplicates, CurveJoins.h): joined to an end they would turn it
-// back on itself, and it would be followed away from the point.
+// edge of the rows left out, along the curves' ends, are to be dropped first
+// (CurveDuplicates.h): joined to an end they would turn it back on itself,
+// and it would be followed away from the point.
 //
 // Pure; spreads the following over OpenMP threads; deterministic.
 #include <vector>
