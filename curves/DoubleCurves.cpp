@@ -69,9 +69,6 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // Ends are taken up a few rows beyond the polar rows left out of the
     // search.
     const FollowSteps steps{0.5 * settings.spacing, settings.longestGap, 2 * settings.deviation, settings.sharpestTurn};
-    // Near the meeting point the sheets part slowly (their angle's sine
-    // falls with the distance), so the last 0.01 at least is a straight
-    // chord.
     // Pieces that only run along another curve go before any end is joined:
     // joined to an end, they would turn it back on itself. Such pieces were
     // at most 8 rows long over the sweep of both methods at 12 x 12 to 96 x
@@ -80,6 +77,9 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     for (std::size_t k = 0; k < traced.size(); ++k)
         orbit.insert(orbit.end(), traced[k].images.size(), k);
     dropDuplicates(out.curves, orbit, 16 * row, steps.finest, 3 * row);
+    // Near the meeting point the sheets part slowly (their angle's sine
+    // falls with the distance), so the last 0.01 at least is a straight
+    // chord.
     joinThroughPole(surface, contact, filter.polarRows + 3, row, std::max(settings.deviation, 0.01), steps,
                     out.curves);
     bridgeBreaks(surface, symmetry, 3 * row, 3 * row, steps, out.curves);
