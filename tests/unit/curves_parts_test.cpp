@@ -2,8 +2,8 @@
 // poles and the seam, the exact crossings that chain into closed polylines,
 // the grid of boxes they are found with, how far a facet strays, the lift of
 // a fundamental piece round its holonomy or folds, Newton's method for double
-// and triple points, the excursions dropped from a polyline, and curves
-// joined end to end.
+// and triple points, the excursions and end hooks dropped from a polyline,
+// curves joined end to end, and pieces that only repeat another curve.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "curves/CrossingGraph.h"
+#include "curves/CurveDuplicates.h"
 #include "curves/CurveJoins.h"
 #include "curves/CurveLift.h"
 #include "curves/DoubleCurves.h"
@@ -295,6 +296,51 @@ TEST(GapFilling, ExcursionsBackOverAPolylineAreDroppedAndHairpinsKept)
         EXPECT_EQ(again, dropped) << "starting at " << shift;
     }
     EXPECT_EQ(dropped, 4u);
+}
+
+// A polyline along y = 0 that turns back at either end: the hook goes and
+// its tip stays; one that turns back farther off than `near` is kept whole.
+TEST(GapFilling, EndHooksBackOverAPolylineAreDroppedTipAndAll)
+{
+    const double near = 0.01;
+    const auto xs = [](const std::vector<TracePoint>& line) {
+        std::vector<double> out;
+        for (const TracePoint& p : line)
+            out.push_back(p.position.x);
+        return out;
+    };
+    std::vector<TracePoint> hooked;
+    for (const double x : {0.15, 0.22, 0.0, 0.1, 0.2, 0.3, 0.4, 0.35, 0.3, 0.25})
+        hooked.push_back(pointAt(x, 0));
+    EXPECT_EQ(dropEndHooks(hooked, near), 2u);
+    EXPECT_EQ(xs(hooked), (std::vector<double>{0.0, 0.1, 0.2, 0.3, 0.4}));
+
+    std::vector<TracePoint> apart;
+    for (const double x : {0.0, 0.1, 0.2, 0.3, 0.25})
+        apart.push_back(pointAt(x, x == 0.25 ? 0.05 : 0));
+    EXPECT_EQ(dropEndHooks(apart, near), 0u);
+    EXPECT_EQ(apart.size(), 5u);
+}
+
+// A piece along a longer curve goes only on the same two sheets, and its
+// whole orbit with it; a piece longer than asked about stays.
+TEST(CurveDuplicates, APieceAlongACurveOnItsSheetsGoesWithItsOrbit)
+{
+    const DoubleCurve curve = line({0.0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8}, 0);
+    const DoubleCurve along = line({0.25, 0.3, 0.35}, 0.001);
+    const DoubleCurve elsewhere = line({0.25, 0.3, 0.35}, 1);  // the piece's image
+    DoubleCurve otherSheets = along;
+    for (CurvePoint& p : otherSheets.points)
+        p.b.latitude = -40;
+    std::vector<DoubleCurve> curves = {curve, along, elsewhere, otherSheets};
+    dropDuplicates(curves, {0, 1, 1, 2}, 1.0, 0.01, 0.1);
+    ASSERT_EQ(curves.size(), 2u);
+    EXPECT_EQ(curves[0].points.size(), curve.points.size());
+    EXPECT_EQ(curves[1].points[0].b.latitude, -40);
+
+    curves = {curve, along};
+    dropDuplicates(curves, {0, 1}, 0.05, 0.01, 0.1);
+    EXPECT_EQ(curves.size(), 2u);
 }
 
 TEST(CurveJoins, EndsJoinInChainsAndAChainBackToItsStartIsALoop)
