@@ -1,7 +1,7 @@
 #include "curves/CurveDuplicates.h"
 
 #include <algorithm>
-#include <utility>
+#include <cmath>
 
 #include "curves/CurveJoins.h"
 #include "curves/SheetChart.h"
@@ -23,7 +23,7 @@ void dropDuplicates(std::vector<DoubleCurve>& curves, const std::vector<std::siz
         Box box;
         std::vector<Box> runs;
         std::vector<char> formed;
-        std::vector<std::pair<Vec3, Vec3>> units;
+        std::vector<OriginPair> units;
     };
     const auto grow = [](Box& b, const Vec3& p) {
         b.low = {smaller(b.low.x, p.x), smaller(b.low.y, p.y), smaller(b.low.z, p.z)};
@@ -51,7 +51,7 @@ void dropDuplicates(std::vector<DoubleCurve>& curves, const std::vector<std::siz
             grow(s.runs.back(), to);
         }
     }
-    const auto units = [&](std::size_t c, std::size_t i) -> const std::pair<Vec3, Vec3>& {
+    const auto units = [&](std::size_t c, std::size_t i) -> const OriginPair& {
         Shape& s = shapes[c];
         if (!s.formed[i]) {
             s.units[i] = {unitOfOrigin(curves[c].points[i].a), unitOfOrigin(curves[c].points[i].b)};
@@ -59,18 +59,13 @@ void dropDuplicates(std::vector<DoubleCurve>& curves, const std::vector<std::siz
         }
         return s.units[i];
     };
-    const auto sameSheets = [&](const std::pair<Vec3, Vec3>& p, const std::pair<Vec3, Vec3>& q) {
-        return (distance(p.first, q.first) <= sheetReach && distance(p.second, q.second) <= sheetReach) ||
-               (distance(p.first, q.second) <= sheetReach && distance(p.second, q.first) <= sheetReach);
-    };
-    // Whether box a grown by `near` holds or meets box b.
+    const double close = std::cos(sheetReach);
+    const Vec3 margin{near, near, near};
+    const auto grown = [&](const Box& b) { return Box{b.low - margin, b.high + margin}; };
+    // Whether box a grown by `near` holds box b.
     const auto holds = [&](const Box& a, const Box& b) {
         return b.low.x >= a.low.x - near && b.low.y >= a.low.y - near && b.low.z >= a.low.z - near &&
                b.high.x <= a.high.x + near && b.high.y <= a.high.y + near && b.high.z <= a.high.z + near;
-    };
-    const auto meets = [&](const Box& a, const Box& b) {
-        return b.high.x >= a.low.x - near && b.high.y >= a.low.y - near && b.high.z >= a.low.z - near &&
-               b.low.x <= a.high.x + near && b.low.y <= a.high.y + near && b.low.z <= a.high.z + near;
     };
     std::vector<std::size_t> nearby;
     // Whether every point of curve f lies within `near` of a chord of curve
@@ -84,20 +79,20 @@ void dropDuplicates(std::vector<DoubleCurve>& curves, const std::vector<std::siz
             const std::size_t k = (j + 1) % points.size();
             return segmentDistance(positionOf(curves[f].points[i]), positionOf(points[j]), positionOf(points[k])) <=
                        near &&
-                   (sameSheets(units(f, i), units(c, j)) || sameSheets(units(f, i), units(c, k)));
+                   (sameTwoSheets(units(f, i), units(c, j), close) || sameTwoSheets(units(f, i), units(c, k), close));
         };
         const auto gather = [&](const Box& around) {
             nearby.clear();
             for (std::size_t r = 0; r < s.runs.size(); ++r)
-                if (meets(around, s.runs[r]))
+                if (overlap(around, s.runs[r]))
                     for (std::size_t j = r * runLength; j < std::min((r + 1) * runLength, chordsOf(c)); ++j)
                         nearby.push_back(j);
         };
         const Vec3 first = positionOf(curves[f].points[0]);
-        gather({first, first});
+        gather(grown({first, first}));
         if (!std::any_of(nearby.begin(), nearby.end(), [&](std::size_t j) { return onChord(0, j); }))
             return false;
-        gather(shapes[f].box);
+        gather(grown(shapes[f].box));
         for (std::size_t i = 1; i < curves[f].points.size(); ++i)
             if (!std::any_of(nearby.begin(), nearby.end(), [&](std::size_t j) { return onChord(i, j); }))
                 return false;

@@ -138,7 +138,7 @@ void bridgeBreaks(const ExactSurface& surface, const SurfaceSymmetry& symmetry, 
     // end round one point (where the corrugation method's turns bring n
     // sheets through a point of the axis), the nearest end is often another
     // pair's.
-    std::vector<std::pair<Vec3, Vec3>> endOrigins(2 * curves.size());
+    std::vector<OriginPair> endOrigins(2 * curves.size());
     for (const std::size_t slot : ends) {
         const DoubleCurve& c = curves[slot / 2];
         const CurvePoint& p = slot % 2 ? c.points.back() : c.points.front();
@@ -147,9 +147,7 @@ void bridgeBreaks(const ExactSurface& surface, const SurfaceSymmetry& symmetry, 
     const auto origins = [&](std::size_t slot) { return endOrigins[slot]; };
     const double close = std::cos(sheetReach);
     const auto sameSheets = [&](std::size_t x, std::size_t y) {
-        const auto& [xa, xb] = endOrigins[x];
-        const auto& [ya, yb] = endOrigins[y];
-        return (dot(xa, ya) > close && dot(xb, yb) > close) || (dot(xa, yb) > close && dot(xb, ya) > close);
+        return sameTwoSheets(endOrigins[x], endOrigins[y], close);
     };
     const auto nearest = [&](std::size_t e) -> long {
         long best = -1;

@@ -6,6 +6,8 @@
 // works in; the origins it reports are the degrees of Origin.h.
 //
 // Pure; no allocation; any number of threads.
+#include <utility>
+
 #include "curves/Vec3.h"
 #include "viewer/ExactSurface.h"
 #include "viewer/Origin.h"
@@ -14,6 +16,16 @@
 // longitude within [-180, 180) and 0 at the poles.
 Vec3 unitOfOrigin(const Origin& origin);
 Origin originOfUnit(Vec3 p);
+
+// A double point's two origins as unit vectors, a and b.
+using OriginPair = std::pair<Vec3, Vec3>;
+// Whether two double points lie on the same two sheets, in either order:
+// each origin within the angle whose cosine is `close` of its fellow's.
+inline bool sameTwoSheets(const OriginPair& x, const OriginPair& y, double close)
+{
+    return (dot(x.first, y.first) > close && dot(x.second, y.second) > close) ||
+           (dot(x.first, y.second) > close && dot(x.second, y.first) > close);
+}
 
 // The surface at one origin with its derivatives along the origin's tangent
 // plane.
