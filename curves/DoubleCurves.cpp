@@ -5,6 +5,7 @@
 #include <numbers>
 #include <utility>
 
+#include "curves/AxisPoints.h"
 #include "curves/CrossingGraph.h"
 #include "curves/CurveDuplicates.h"
 #include "curves/CurveJoins.h"
@@ -83,6 +84,12 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     joinThroughPole(surface, contact, filter.polarRows + 3, row, std::max(settings.deviation, 0.01), steps,
                     out.curves);
     bridgeBreaks(surface, symmetry, 3 * row, 3 * row, steps, out.curves);
+    // The curves through the corrugation method's points on the axis are
+    // followed on the surface itself; what the search made of them goes,
+    // down to its pieces within a row of the points. The search's ends lay
+    // up to 3.5 rows from the points (eight strips, t = 0.545 to 0.595).
+    followThroughAxisPoints(surface, symmetry, axisPoints(surface, mesh), steps, steps.finest, 3 * row, row,
+                            4 * row, out.curves);
     // Loops the mesh passed over are looked for only away from the curves
     // found: half a spacing, about as far as a facet reaches.
     const std::vector<TracedPolyline> missed =

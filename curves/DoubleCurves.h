@@ -16,8 +16,10 @@
 // most, but for the last chord into the meeting poles (up to 0.1 long). A
 // curve is left open where it could not be followed on: close to a point of
 // the axis where the corrugation method's turns bring all n strips' sheets
-// together, and rarely where a curve crosses itself on a mirror plane of
-// the surface.
+// together while its strips are mirror images of themselves (from t = 0.6
+// on; between, the curves through those points are followed on the surface
+// itself, AxisPoints.h), and rarely where a curve crosses itself on a mirror
+// plane of the surface.
 //
 // The search mesh has the request's patches, and at least 24 of each; loops
 // small enough to pass between its facets are looked for where sheets come
