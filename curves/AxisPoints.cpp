@@ -4,10 +4,10 @@
 #include <cmath>
 #include <numbers>
 
+#include "curves/ChordGrid.h"
 #include "curves/CurveJoins.h"
 #include "curves/SheetChart.h"
 #include "curves/SheetNewton.h"
-#include "curves/TriangleGrid.h"
 
 namespace {
 // Images of one point or origin closer than this are one (they are placed
@@ -268,33 +268,6 @@ std::vector<Line> joinWays(const Arms& arms, const std::vector<Segment>& segment
     }
     return made;
 }
-
-// The chords of some lines over a grid, with their sheets.
-struct Chords {
-    std::vector<std::pair<Vec3, Vec3>> ends;
-    std::vector<OriginPair> sheets;
-    std::vector<Box> boxes;
-    TriangleGrid grid;
-};
-
-Chords chordsOf(const std::vector<Line>& lines)
-{
-    Chords c;
-    for (const Line& line : lines) {
-        const std::size_t n = line.points.size();
-        for (std::size_t i = 0; i < n && (i + 1 < n || (line.closed && n > 1)); ++i) {
-            const TracePoint &p = line.points[i], &q = line.points[(i + 1) % n];
-            c.ends.push_back({p.position, q.position});
-            c.sheets.push_back({p.ua, p.ub});
-            c.boxes.push_back({{smaller(p.position.x, q.position.x), smaller(p.position.y, q.position.y),
-                                smaller(p.position.z, q.position.z)},
-                               {larger(p.position.x, q.position.x), larger(p.position.y, q.position.y),
-                                larger(p.position.z, q.position.z)}});
-        }
-    }
-    c.grid = buildTriangleGrid(c.boxes, static_cast<std::uint32_t>(c.boxes.size()));
-    return c;
-}
 }
 
 std::vector<AxisPoint> axisPoints(const ExactSurface& surface, const SearchMesh& mesh)
@@ -417,6 +390,8 @@ void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry&
             way.points.push_back(mapped(symmetry, back, turnedBy(there[i], -1)));
         way.points.push_back(mapped(symmetry, back, turnedBy(arms.arms[c].start, -1)));
         way.arrival = image(back, arms.arms[c].start);
+        if (way.arrival < 0)
+            return false;
         if (known[r])
             return segments[r].arrival == way.arrival;
         segments[r] = std::move(way);
@@ -474,20 +449,25 @@ void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry&
     // one and partly elsewhere was joined to it where it should not have
     // been, or the new one was, and then all is left as it was. Loops near a
     // point, but along none of its curves, stay.
-    const Chords chords = chordsOf(made);
+    ChordGrid chords;
+    std::vector<OriginPair> chordSheets;
+    for (const Line& line : made) {
+        const std::size_t n = line.points.size();
+        for (std::size_t i = 0; i < n && (i + 1 < n || (line.closed && n > 1)); ++i) {
+            chords.add(line.points[i].position, line.points[(i + 1) % n].position);
+            chordSheets.push_back({line.points[i].ua, line.points[i].ub});
+        }
+    }
+    chords.build();
     const double close = std::cos(sheetReach);
     const auto alongNew = [&](const CurvePoint& p) {
-        const Vec3 x = positionOf(p);
-        const Box box{{x.x - along, x.y - along, x.z - along}, {x.x + along, x.y + along, x.z + along}};
         OriginPair sheets;
         bool named = false;
-        return chords.grid.anyOverlapping(chords.boxes, box, [&](std::uint32_t k) {
-            if (segmentDistance(x, chords.ends[k].first, chords.ends[k].second) > along)
-                return false;
+        return chords.anyNear(positionOf(p), along, [&](std::uint32_t k) {
             if (!named)
                 sheets = {unitOfOrigin(p.a), unitOfOrigin(p.b)};
             named = true;
-            return sameTwoSheets(sheets, chords.sheets[k], close);
+            return sameTwoSheets(sheets, chordSheets[k], close);
         });
     };
     const auto nearPoint = [&](const CurvePoint& p) {

@@ -6,48 +6,10 @@
 #include <numbers>
 #include <utility>
 
+#include "curves/ChordGrid.h"
 #include "curves/SheetNewton.h"
 
 namespace {
-Box around(const Vec3& p, double r)
-{
-    return {{p.x - r, p.y - r, p.z - r}, {p.x + r, p.y + r, p.z + r}};
-}
-
-// The chords of some polylines, over a grid, for whether a point comes
-// near them.
-struct Chords {
-    std::vector<std::pair<Vec3, Vec3>> ends;
-    std::vector<Box> boxes;
-    TriangleGrid grid;
-};
-
-Chords chordsOf(const std::vector<DoubleCurve>& curves)
-{
-    Chords c;
-    for (const DoubleCurve& curve : curves) {
-        const std::size_t n = curve.points.size();
-        for (std::size_t i = 0; i < n && (i + 1 < n || (curve.closed && n > 1)); ++i) {
-            const double* p = curve.points[i].position;
-            const double* q = curve.points[(i + 1) % n].position;
-            c.ends.push_back({{p[0], p[1], p[2]}, {q[0], q[1], q[2]}});
-        }
-    }
-    for (const auto& [p, q] : c.ends)
-        c.boxes.push_back({{smaller(p.x, q.x), smaller(p.y, q.y), smaller(p.z, q.z)},
-                           {larger(p.x, q.x), larger(p.y, q.y), larger(p.z, q.z)}});
-    c.grid = buildTriangleGrid(c.boxes, static_cast<std::uint32_t>(c.boxes.size()));
-    return c;
-}
-
-// Whether a chord comes within `reach` of p.
-bool nearChord(const Chords& c, const Vec3& p, double reach)
-{
-    return c.grid.anyOverlapping(c.boxes, around(p, reach), [&](std::uint32_t k) {
-        return segmentDistance(p, c.ends[k].first, c.ends[k].second) <= reach;
-    });
-}
-
 // Whether p comes within `reach` of the closed polyline through `loop`.
 bool nearLoop(const Vec3& p, const std::vector<Vec3>& loop, double reach)
 {
@@ -78,7 +40,7 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
     const std::uint32_t domain = static_cast<std::uint32_t>(mesh.domainTriangles);
     if (nearMisses.empty())
         return {};
-    const Chords known = chordsOf(found);
+    const ChordGrid known = chordGridOf(found);
     // Whether a curve found passes within the clearance of each domain
     // triangle's middle; the group maps the curves onto themselves, so the
     // same holds for the triangle's images.
@@ -86,7 +48,7 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
     for (const TrianglePair& p : nearMisses)
         asked[p.a] = asked[p.b % domain] = 1;
     for (std::uint32_t t = 0; t < domain; ++t)
-        nearFound[t] = asked[t] && nearChord(known, middle(mesh, t), clearance);
+        nearFound[t] = asked[t] && known.near(middle(mesh, t), clearance);
     std::vector<Seed> seeds;
     for (const TrianglePair& p : nearMisses)
         if (!nearFound[p.a] && !nearFound[p.b % domain]) {
@@ -138,7 +100,7 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
         s.found = probeDoublePoint(surface, index.domainMiddles[s.a],
                                    applySymmetry(symmetry, mesh.elementOf(s.b), index.domainMiddles[tb]), s.solution) &&
                   distance(s.solution.a.position, estimate) <= 2 * clearance &&
-                  !nearChord(known, s.solution.a.position, clearance);
+                  !known.near(s.solution.a.position, clearance);
     }
 
     // Each seed not on a loop kept already is followed round; the loops are
@@ -163,8 +125,7 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
             way.pop_back();
         bool beside = false;
         for (std::size_t i = 0; i < way.size() && !beside; ++i)
-            beside = nearChord(known, way[i].position, alongside) &&
-                     nearChord(known, way[(i + 1) % way.size()].position, alongside);
+            beside = known.near(way[i].position, alongside) && known.near(way[(i + 1) % way.size()].position, alongside);
         if (beside)
             continue;
         TracedPolyline loop;

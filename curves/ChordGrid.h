@@ -1,0 +1,36 @@
+#pragma once
+// The chords of polylines over a grid, for which of them pass near a point.
+//
+// World units. Chords are numbered in the order they were added; build()
+// indexes them, after which the queries may run on any number of threads.
+#include <utility>
+#include <vector>
+
+#include "curves/DoubleCurves.h"
+#include "curves/TriangleGrid.h"
+
+struct ChordGrid {
+    std::vector<std::pair<Vec3, Vec3>> ends;
+    std::vector<Box> boxes;
+    TriangleGrid grid;
+
+    void add(const Vec3& p, const Vec3& q);
+    void build();
+    // Whether test(k) holds for a chord k within `reach` of p, asked cell by
+    // cell and stopping at the first.
+    template <class Test>
+    bool anyNear(const Vec3& p, double reach, Test&& test) const
+    {
+        const Box box{{p.x - reach, p.y - reach, p.z - reach}, {p.x + reach, p.y + reach, p.z + reach}};
+        return grid.anyOverlapping(boxes, box, [&](std::uint32_t k) {
+            return segmentDistance(p, ends[k].first, ends[k].second) <= reach && test(k);
+        });
+    }
+    bool near(const Vec3& p, double reach) const
+    {
+        return anyNear(p, reach, [](std::uint32_t) { return true; });
+    }
+};
+
+// Every chord of the curves, a closed curve's last to its first included.
+ChordGrid chordGridOf(const std::vector<DoubleCurve>& curves);
