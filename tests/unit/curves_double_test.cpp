@@ -457,10 +457,14 @@ TEST(DoubleCurves, TheCurvesThroughThePointsOfTheAxisAreWholeAtEveryResolution)
         EXPECT_NEAR(totalLength(coarse), totalLength(fine), lengthAgreement * totalLength(fine)) << k.c;
     }
     // The points themselves: on the axis, each with the n sheets one turned
-    // copy apart that meet there.
-    const ExactSurface s = exactSurface(EversionMethod::Corrugations, 8, 0.55);
-    const SurfaceSymmetry symmetry = surfaceSymmetry(EversionMethod::Corrugations, 8);
+    // copy apart that meet there, and every curve of two of them passing
+    // through it once, straight on (an arm lost, or two joined, changes the
+    // count).
+    const Case c{EversionMethod::Corrugations, 8, 0.55};
+    const ExactSurface s = exactSurface(c.method, c.around, c.t);
+    const SurfaceSymmetry symmetry = surfaceSymmetry(c.method, c.around);
     const std::vector<AxisPoint> points = axisPoints(s, buildSearchMesh(s, symmetry, 24, 24));
+    const DoubleCurveSet set = find(c);
     ASSERT_EQ(points.size(), 8u);
     for (const AxisPoint& p : points) {
         ASSERT_EQ(p.sheets.size(), 8u);
@@ -468,7 +472,14 @@ TEST(DoubleCurves, TheCurvesThroughThePointsOfTheAxisAreWholeAtEveryResolution)
             EXPECT_LE(distance(at(s, originOfUnit(sheet)), p.position), meetTolerance);
             EXPECT_NEAR(std::fabs(sheet.z), std::fabs(p.sheets[0].z), meetTolerance);
         }
+        int passes = 0;
+        for (const DoubleCurve& curve : set.curves)
+            for (const CurvePoint& q : curve.points)
+                passes += distance(positionOf(q), p.position) <= meetTolerance;
+        EXPECT_EQ(passes, 8 * 7 / 2) << "at z = " << p.position.z;
     }
+    const ExactSurface ruled = exactSurface(EversionMethod::Ruled, 2, 0.5);
+    EXPECT_TRUE(axisPoints(ruled, buildSearchMesh(ruled, surfaceSymmetry(EversionMethod::Ruled, 2), 24, 24)).empty());
 }
 
 // The memory a search frees is kept for the next: a second search like the
