@@ -183,8 +183,8 @@ Segment followArm(const ExactSurface& surface, const std::vector<AxisPoint>& poi
         carried = step;
         return false;
     };
-    // NOTE: the longest way between two points (eight strips, t = 0.475 to
-    // 0.575) is 8.4 long, 320 steps; a follow gives up at 4,096.
+    // The longest way between two points is 8.4 long (eight strips, t = 0.5);
+    // a follow gives up after 4,096 steps.
     bool arrived = false;
     TracePoint at = arm.start;
     for (int run = 0; run < 64 && !arrived; ++run) {
