@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <sys/resource.h>
 #include <unordered_map>
 #include <utility>
@@ -455,6 +456,21 @@ TEST(DoubleCurves, TheCurvesThroughThePointsOfTheAxisAreWholeAtEveryResolution)
         for (const DoubleCurve& curve : coarse.curves)
             EXPECT_TRUE(curve.closed) << k.c;
         EXPECT_NEAR(totalLength(coarse), totalLength(fine), lengthAgreement * totalLength(fine)) << k.c;
+        // Every chord stays within a tenth of a row of the curve: the double
+        // point Newton's method finds from its middle's origins lies that
+        // near it (a way that crossed over to another curve, or points
+        // thinned too far, would not).
+        const ExactSurface s = exactSurface(k.c.method, k.c.around, k.c.t);
+        const double strayBound = 0.1 * std::numbers::pi / 48;
+        for (const DoubleCurve& curve : coarse.curves)
+            for (std::size_t i = 0; i < curve.points.size(); ++i) {
+                const CurvePoint &p = curve.points[i], &q = curve.points[(i + 1) % curve.points.size()];
+                DoubleSolution middle;
+                ASSERT_TRUE(solveDoublePoint(s, normalized(unitOfOrigin(p.a) + unitOfOrigin(q.a)),
+                                             normalized(unitOfOrigin(p.b) + unitOfOrigin(q.b)), middle, 1e-6))
+                    << k.c;
+                EXPECT_LE(segmentDistance(middle.a.position, positionOf(p), positionOf(q)), strayBound) << k.c;
+            }
     }
     // The points themselves: on the axis, each with the n sheets one turned
     // copy apart that meet there, and every curve of two of them passing
