@@ -109,12 +109,18 @@ struct Segment {
     long arrival = -1;               // the arm there that leads back along it
 };
 
-long findPoint(const std::vector<AxisPoint>& points, const Vec3& at)
+// The first point within `radius` of `at`; -1 if none.
+long pointNear(const std::vector<AxisPoint>& points, const Vec3& at, double radius)
 {
     for (std::size_t q = 0; q < points.size(); ++q)
-        if (distance(points[q].position, at) <= sameImage)
+        if (distance(points[q].position, at) <= radius)
             return static_cast<long>(q);
     return -1;
+}
+
+long findPoint(const std::vector<AxisPoint>& points, const Vec3& at)
+{
+    return pointNear(points, at, sameImage);
 }
 
 Arms armsOf(const ExactSurface& surface, const std::vector<AxisPoint>& points)
@@ -329,12 +335,9 @@ void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry&
             return static_cast<int>(q.sheets.size()) != symmetry.around;
         }))
         return;
-    const auto nearSome = [&](const CurvePoint& p) {
-        return std::any_of(points.begin(), points.end(),
-                           [&](const AxisPoint& q) { return distance(q.position, positionOf(p)) <= endReach; });
-    };
+    const auto endNear = [&](const CurvePoint& p) { return pointNear(points, positionOf(p), endReach) >= 0; };
     for (const DoubleCurve& c : curves)
-        if (!c.closed && !c.points.empty() && !(nearSome(c.points.front()) && nearSome(c.points.back())))
+        if (!c.closed && !c.points.empty() && !(endNear(c.points.front()) && endNear(c.points.back())))
             return;
     const Arms arms = armsOf(surface, points);
     if (arms.arms.empty())
@@ -470,16 +473,12 @@ void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry&
             return sameTwoSheets(sheets, chordSheets[k], close);
         });
     };
-    const auto nearPoint = [&](const CurvePoint& p) {
-        return std::any_of(points.begin(), points.end(),
-                           [&](const AxisPoint& q) { return distance(q.position, positionOf(p)) <= near; });
-    };
     std::vector<char> replaced(curves.size(), 0);
     for (std::size_t c = 0; c < curves.size(); ++c) {
         const std::vector<CurvePoint>& line = curves[c].points;
         bool along = false, elsewhere = false;
         for (const CurvePoint& p : line) {
-            if (nearPoint(p))
+            if (pointNear(points, positionOf(p), near) >= 0)
                 continue;
             if (alongNew(p))
                 along = true;
