@@ -49,6 +49,15 @@ TriangleGrid buildTriangleGrid(const std::vector<Box>& boxes, std::uint32_t list
     const double most = cellsPerTriangle * listed;
     if (volume / (cell * cell * cell) > most)
         cell = std::cbrt(volume / most);
+    // Boxes of no size in a plane leave the volume nothing to go by (points
+    // on a mirror plane got cells 1e-5 wide, and asking them took minutes):
+    // the cells are widened until they are few enough. Elsewhere the rules
+    // above keep the count within 8 times `most`.
+    const auto cellsFor = [&](double c) {
+        return (extent.x / c + 1) * (extent.y / c + 1) * (extent.z / c + 1);
+    };
+    while (cellsFor(cell) > 64 * most)
+        cell *= 2;
     g.inverseCell = 1 / cell;
     g.size[0] = std::max(1, static_cast<int>(extent.x / cell) + 1);
     g.size[1] = std::max(1, static_cast<int>(extent.y / cell) + 1);
