@@ -4,10 +4,11 @@
 #include <cmath>
 #include <numbers>
 
-#include "curves/ChordGrid.h"
 #include "curves/CurveJoins.h"
+#include "curves/MirrorCrossings.h"
 #include "curves/SheetChart.h"
 #include "curves/SheetNewton.h"
+#include "curves/StarWays.h"
 
 namespace {
 // Images of one point or origin closer than this are one (they are placed
@@ -54,28 +55,6 @@ bool solveOnAxis(const ExactSurface& surface, Vec3 from, Vec3& origin)
     return false;
 }
 
-// Whether every strip is its own mirror image, about its middle or its
-// edges: points at the same latitude and as far either side of the mirror's
-// longitude at the same height and distance from the axis.
-bool mirroredStrips(const ExactSurface& surface)
-{
-    constexpr double same = 1e-12;
-    const double half = 180.0 / surface.around;
-    for (const double mirror : {90.0, 90.0 - half}) {
-        bool mirrored = true;
-        for (const double latitude : {30.0, -50.0}) {
-            double east[3], west[3];
-            exactPosition(surface, {latitude, mirror + 0.3 * half}, east);
-            exactPosition(surface, {latitude, mirror - 0.3 * half}, west);
-            mirrored = mirrored && std::fabs(std::hypot(east[0], east[1]) - std::hypot(west[0], west[1])) <= same &&
-                       std::fabs(east[2] - west[2]) <= same;
-        }
-        if (mirrored)
-            return true;
-    }
-    return false;
-}
-
 // An arm of a star: its point, the two sheets, and the curve's point there
 // with its tangent leading out along the arm. Arms 2k and 2k + 1 are the
 // two ways out along one curve.
@@ -101,12 +80,6 @@ struct Arms {
                 return static_cast<long>(k);
         return -1;
     }
-};
-
-// The way from an arm to the point it comes into.
-struct Segment {
-    std::vector<TracePoint> points;  // after the arm's point, up to and with the point it comes into
-    long arrival = -1;               // the arm there that leads back along it
 };
 
 // The first point within `radius` of `at`; -1 if none.
@@ -171,7 +144,6 @@ Segment followArm(const ExactSurface& surface, const std::vector<AxisPoint>& poi
     fine.finest = 1e-3 * steps.finest;
     double travelled = 0;
     Vec3 last = arm.start.position;
-    double carried = floorStep;  // the step, from one run of the follow to the next
     long into = -1;
     const auto stop = [&](const TracePoint& p, double& step) {
         travelled += distance(last, p.position);
@@ -186,22 +158,12 @@ Segment followArm(const ExactSurface& surface, const std::vector<AxisPoint>& poi
                     return true;
             }
         }
-        carried = step;
         return false;
     };
     // The longest way between two points is 8.4 long (eight strips, t = 0.5);
     // a follow gives up after 4,096 steps.
-    bool arrived = false;
-    TracePoint at = arm.start;
-    for (int run = 0; run < 64 && !arrived; ++run) {
-        const std::size_t before = segment.points.size();
-        fine.first = carried;
-        arrived = followCurve(surface, at, fine, stop, segment.points);
-        if (!arrived && segment.points.size() - before < 64)
-            break;
-        at = segment.points.back();
-    }
-    if (!arrived || into < 0)
+    fine.first = floorStep;
+    if (!followInRuns(surface, arm.start, fine, stop, segment.points) || into < 0)
         return {};
     const TracePoint& in = arms.arms[static_cast<std::size_t>(into)].start;
     const TracePoint& previous = segment.points.empty() ? arm.start : segment.points.back();
@@ -210,70 +172,6 @@ Segment followArm(const ExactSurface& surface, const std::vector<AxisPoint>& poi
     return segment;
 }
 
-// The way with only as many of its points as keep every chord within
-// `deviation` of the points it passes over and no longer than `longest`: the
-// follow's steps are far finer near the points than the curves need.
-// NOTE: eight strips, t = 0.5, 12 x 12: the ways' 2,458 points made 19,664
-// with their images, against the search's 5,136 for all its curves. Thinned
-// to within a fortieth of a row they make 5,352, and the curves are 195.4
-// long (196.9 unthinned, 197.3 at 96 x 96 unthinned, and the search's 195.0);
-// within a tenth, the search's bound, 3,032 and 192.4.
-void thin(const TracePoint& start, double deviation, double longest, std::vector<TracePoint>& way)
-{
-    std::vector<TracePoint> kept;
-    Vec3 from = start.position;
-    std::size_t i = 0;
-    while (i < way.size()) {
-        std::size_t j = i;
-        while (j + 1 < way.size() && distance(from, way[j + 1].position) <= longest) {
-            bool straight = true;
-            for (std::size_t k = i; k <= j && straight; ++k)
-                straight = segmentDistance(way[k].position, from, way[j + 1].position) <= deviation;
-            if (!straight)
-                break;
-            ++j;
-        }
-        kept.push_back(way[j]);
-        from = way[j].position;
-        i = j + 1;
-    }
-    way = std::move(kept);
-}
-
-// The curves of the ways: each way, then straight on through the point it
-// comes into, until the first arm comes round again.
-struct Line {
-    std::vector<TracePoint> points;
-    bool closed = false;
-};
-
-std::vector<Line> joinWays(const Arms& arms, const std::vector<Segment>& segments)
-{
-    std::vector<Line> made;
-    std::vector<char> used(arms.arms.size(), 0);
-    for (std::size_t a0 = 0; a0 < arms.arms.size(); ++a0) {
-        if (used[a0])
-            continue;
-        Line line;
-        line.points.push_back(arms.arms[a0].start);
-        for (std::size_t k = a0;;) {
-            const Segment& s = segments[k];
-            used[k] = used[static_cast<std::size_t>(s.arrival)] = 1;
-            for (const TracePoint& p : s.points)
-                line.points.push_back(alignedWith(line.points.back(), p));
-            k = static_cast<std::size_t>(s.arrival) ^ 1;
-            if (k == a0) {
-                line.points.pop_back();
-                line.closed = true;
-                break;
-            }
-            if (used[k])
-                break;
-        }
-        made.push_back(std::move(line));
-    }
-    return made;
-}
 }
 
 std::vector<AxisPoint> axisPoints(const ExactSurface& surface, const SearchMesh& mesh)
@@ -352,152 +250,47 @@ void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry&
                      : arms.find(points, static_cast<std::size_t>(q), applySymmetry(symmetry, g, p.ua),
                                  applySymmetry(symmetry, g, p.ub), applySymmetry(symmetry, g, p.tail), exact);
     };
-    std::vector<long> source(arms.arms.size(), -1);
-    std::vector<int> element(arms.arms.size(), 0);
-    std::vector<std::size_t> representatives;
+    ArmOrbits orbits;
     for (std::size_t k = 0; k < arms.arms.size(); ++k) {
-        if (source[k] >= 0)
+        orbits.representative.push_back(k);
+        orbits.element.push_back(0);
+    }
+    for (std::size_t k = 0; k < arms.arms.size(); ++k) {
+        if (orbits.representative[k] != k)
             continue;
-        representatives.push_back(k);
         for (int g = 1; g < symmetry.order(); ++g) {
             const long m = image(g, arms.arms[k].start);
-            if (m > static_cast<long>(k) && source[static_cast<std::size_t>(m)] < 0) {
-                source[static_cast<std::size_t>(m)] = static_cast<long>(k);
-                element[static_cast<std::size_t>(m)] = g;
+            if (m > static_cast<long>(k) && orbits.representative[static_cast<std::size_t>(m)] == static_cast<std::size_t>(m)) {
+                orbits.representative[static_cast<std::size_t>(m)] = k;
+                orbits.element[static_cast<std::size_t>(m)] = g;
             }
         }
     }
-    // Each way is followed from one end only, its way back being the same
-    // reversed: the arms are followed in rounds of two (the same whatever the
-    // threads, so that the result does not depend on them), and an arm whose
-    // way came round in an earlier way of its round is not taken further. A
-    // way that comes into an arm whose way is known already crossed over to
-    // another curve.
     // NOTE: eight strips, t = 0.55, 12 x 12: following every arm and asking
     // that each way agree with the way back cost 244 M instructions a
-    // search, this 214 M. From t = 0.475 to 0.595 with 4, 5 and 8 strips at
-    // 12 and 48 patches the curves came out the same, but at t = 0.58 with
-    // five strips (48 x 48): there the way back had crossed over, and the
-    // curves are now those of 96 and 192 patches.
-    std::vector<Segment> segments(arms.arms.size());
-    std::vector<char> known(arms.arms.size(), 0);
-    // The way back from where arm c's way comes in, set as the way of its
-    // orbit's followed arm; false if that arm's way is known and another.
-    const auto wayBack = [&](std::size_t c) {
-        const std::size_t into = static_cast<std::size_t>(segments[c].arrival);
-        const std::size_t r = source[into] < 0 ? into : static_cast<std::size_t>(source[into]);
-        const int back = source[into] < 0 ? 0 : symmetry.inverse(element[into]);
-        Segment way;
-        const std::vector<TracePoint>& there = segments[c].points;
-        for (std::size_t i = there.size() - 1; i-- > 0;)
-            way.points.push_back(mapped(symmetry, back, turnedBy(there[i], -1)));
-        way.points.push_back(mapped(symmetry, back, turnedBy(arms.arms[c].start, -1)));
-        way.arrival = image(back, arms.arms[c].start);
+    // search, following each way from one end 214 M. From t = 0.475 to 0.595
+    // with 4, 5 and 8 strips at 12 and 48 patches the curves came out the
+    // same, but at t = 0.58 with five strips (48 x 48): there the way back
+    // had crossed over, and the curves are now those of 96 and 192 patches.
+    const auto armImage = [&](int g, std::size_t k) { return image(g, arms.arms[k].start); };
+    const auto follow = [&](std::size_t c, Segment& way) {
+        way = followArm(surface, points, arms, arms.arms[c], steps);
         if (way.arrival < 0)
             return false;
-        if (known[r])
-            return segments[r].arrival == way.arrival;
-        segments[r] = std::move(way);
-        known[r] = 1;
+        thin(arms.arms[c].start, 0.125 * steps.finest, steps.longest, way.points);
         return true;
     };
-    constexpr std::size_t round = 2;
-    for (std::size_t next = 0;;) {
-        std::vector<std::size_t> batch;
-        for (; batch.size() < round && next < representatives.size(); ++next)
-            if (!known[representatives[next]])
-                batch.push_back(representatives[next]);
-        if (batch.empty())
-            break;
-        std::vector<Segment> ways(batch.size());
-        const long count = static_cast<long>(batch.size());
-#if defined(_OPENMP)
-#pragma omp parallel for schedule(dynamic, 1) if (count > 1)
-#endif
-        for (long i = 0; i < count; ++i)
-            ways[static_cast<std::size_t>(i)] =
-                followArm(surface, points, arms, arms.arms[batch[static_cast<std::size_t>(i)]], steps);
-        for (std::size_t i = 0; i < batch.size(); ++i) {
-            const std::size_t c = batch[i];
-            if (known[c])
-                continue;
-            if (ways[i].arrival < 0)
-                return;
-            thin(arms.arms[c].start, 0.125 * steps.finest, steps.longest, ways[i].points);
-            segments[c] = std::move(ways[i]);
-            known[c] = 1;
-            if (!wayBack(c))
-                return;
-        }
-    }
-    for (std::size_t k = 0; k < arms.arms.size(); ++k) {
-        if (source[k] < 0)
-            continue;
-        const Segment& from = segments[static_cast<std::size_t>(source[k])];
-        for (const TracePoint& p : from.points)
-            segments[k].points.push_back(mapped(symmetry, element[k], p));
-        segments[k].arrival = image(element[k], arms.arms[static_cast<std::size_t>(from.arrival)].start);
-        if (segments[k].arrival < 0)
-            return;
-    }
-    // Each way is the other's way back; where it is not, a follow crossed
-    // over to another curve.
-    for (std::size_t k = 0; k < arms.arms.size(); ++k)
-        if (segments[static_cast<std::size_t>(segments[k].arrival)].arrival != static_cast<long>(k))
-            return;
-    const std::vector<Line> made = joinWays(arms, segments);
-
+    std::vector<TracePoint> starts;
+    for (const Arm& arm : arms.arms)
+        starts.push_back(arm.start);
+    std::vector<Segment> segments(arms.arms.size());
+    if (!followFromOneEnd(symmetry, starts, orbits, follow, armImage, segments) ||
+        !placeWays(symmetry, orbits, armImage, segments))
+        return;
     // The search's curves that run along the new ones go, and so do the
-    // pieces it left round the points; a curve that runs partly along a new
-    // one and partly elsewhere was joined to it where it should not have
-    // been, or the new one was, and then all is left as it was. Loops near a
-    // point, but along none of its curves, stay.
-    ChordGrid chords;
-    std::vector<OriginPair> chordSheets;
-    for (const Line& line : made) {
-        const std::size_t n = line.points.size();
-        for (std::size_t i = 0; i < n && (i + 1 < n || (line.closed && n > 1)); ++i) {
-            chords.add(line.points[i].position, line.points[(i + 1) % n].position);
-            chordSheets.push_back({line.points[i].ua, line.points[i].ub});
-        }
-    }
-    chords.build();
-    const double close = std::cos(sheetReach);
-    const auto alongNew = [&](const CurvePoint& p) {
-        OriginPair sheets;
-        bool named = false;
-        return chords.anyNear(positionOf(p), along, [&](std::uint32_t k) {
-            if (!named)
-                sheets = {unitOfOrigin(p.a), unitOfOrigin(p.b)};
-            named = true;
-            return sameTwoSheets(sheets, chordSheets[k], close);
-        });
-    };
-    std::vector<char> replaced(curves.size(), 0);
-    for (std::size_t c = 0; c < curves.size(); ++c) {
-        const std::vector<CurvePoint>& line = curves[c].points;
-        bool along = false, elsewhere = false;
-        for (const CurvePoint& p : line) {
-            if (pointNear(points, positionOf(p), near) >= 0)
-                continue;
-            if (alongNew(p))
-                along = true;
-            else
-                elsewhere = true;
-            if (along && elsewhere)
-                return;
-        }
-        if (!elsewhere && !along && curves[c].closed)
-            along = std::any_of(line.begin(), line.end(), alongNew);
-        replaced[c] = !elsewhere && (along || !curves[c].closed);
-    }
-    std::size_t c = 0;
-    std::erase_if(curves, [&](const DoubleCurve&) { return replaced[c++] != 0; });
-    for (const Line& line : made) {
-        DoubleCurve curve;
-        curve.closed = line.closed;
-        for (const TracePoint& p : line.points)
-            curve.points.push_back(curvePoint(p));
-        curves.push_back(std::move(curve));
-    }
+    // pieces it left round the points.
+    replaceAlong(
+        joinWays(starts, segments),
+        [&](std::size_t c, std::size_t i) { return pointNear(points, positionOf(curves[c].points[i]), near) >= 0; },
+        along, sheetReach, curves);
 }

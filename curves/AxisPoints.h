@@ -24,8 +24,8 @@
 // left round the points (every point within `near`).
 //
 // The curves are left as they are while the strips are mirror images of
-// themselves (the mirrored sheets' curves cross each other on the mirror
-// planes, where the points then lie), where the search left a curve open
+// themselves (the points then lie on the mirror planes, where the mirrored
+// sheets' curves cross, MirrorCrossings.h), where the search left a curve open
 // farther than `endReach` from every point, where a way comes into an arm
 // whose way is known already (a follow crossed over to another curve), and
 // where a curve of the search runs partly along a new one and partly

@@ -11,6 +11,7 @@
 #include "curves/CurveJoins.h"
 #include "curves/CurveTracing.h"
 #include "curves/MeshSelfIntersection.h"
+#include "curves/MirrorCrossings.h"
 #include "curves/MissedLoops.h"
 #include "curves/PoleContact.h"
 #include "curves/TriplePoints.h"
@@ -88,8 +89,16 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // followed on the surface itself; what the search made of them goes,
     // down to its pieces within a row of the points. The search's ends lay
     // up to 3.5 rows from the points (eight strips, t = 0.545 to 0.595).
-    followThroughAxisPoints(surface, symmetry, axisPoints(surface, mesh), steps, steps.finest, 3 * row, row,
-                            4 * row, out.curves);
+    const std::vector<AxisPoint> axis = axisPoints(surface, mesh);
+    followThroughAxisPoints(surface, symmetry, axis, steps, steps.finest, 3 * row, row, 4 * row, out.curves);
+    // While the strips are mirror images of themselves, the curves through
+    // the points where a sheet stands square to a mirror are followed on the
+    // surface itself; the search's ends lay up to 2 rows from them.
+    std::vector<Vec3> stars;
+    for (const AxisPoint& p : axis)
+        stars.push_back(p.position);
+    throughMirrorCrossings(surface, symmetry, mirrorCrossings(surface, mesh), stars, steps, 2 * row, 3 * row,
+                           out.curves);
     // Loops the mesh passed over are looked for only away from the curves
     // found: half a spacing, about as far as a facet reaches.
     const std::vector<TracedPolyline> missed =

@@ -13,13 +13,14 @@
 // 1e-4, or 1e-6 on the way into the ruled method's meeting poles, where they
 // do touch). Consecutive points are at most 1.5 rows of the search mesh
 // apart and their chord strays from the curve by about a tenth of a row at
-// most, but for the last chord into the meeting poles (up to 0.1 long). A
-// curve is left open where it could not be followed on: close to a point of
-// the axis where the corrugation method's turns bring all n strips' sheets
-// together while its strips are mirror images of themselves (from t = 0.6
-// on; between, the curves through those points are followed on the surface
-// itself, AxisPoints.h), and rarely where a curve crosses itself on a mirror
-// plane of the surface.
+// most, but for the last chord into the meeting poles (up to 0.1 long).
+// Where the corrugation method's turns bring all n strips' sheets together
+// on the axis, and where, while its strips are mirror images of themselves,
+// a sheet stands square to a mirror and two curves of it and its image
+// cross, the curves through those points are followed on the surface itself
+// (AxisPoints.h, MirrorCrossings.h). A curve is left open where it could not
+// be followed on: rarely, beside a point of the axis while the strips are
+// mirrored, where the points of both kinds gather.
 //
 // The search mesh has the request's patches, and at least 24 of each; loops
 // small enough to pass between its facets are looked for where sheets come

@@ -3,8 +3,9 @@
 // nothing missing against a finer mesh searched without the symmetry, the
 // surface's turns mapping the curves onto themselves, the ruled method's
 // meeting poles and the loops over their caps, the curves through the
-// corrugation method's points on the axis, a second search finding its
-// memory kept, and the same result on any number of threads.
+// corrugation method's points on the axis and through its sheets standing
+// square to a mirror, a second search finding its memory kept, and the same
+// result on any number of threads.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,6 +18,7 @@
 #include "curves/AxisPoints.h"
 #include "curves/CrossingGraph.h"
 #include "curves/DoubleCurves.h"
+#include "curves/MirrorCrossings.h"
 #include "curves/SearchMemory.h"
 #include "curves/SheetChart.h"
 #include "curves/SheetNewton.h"
@@ -116,6 +118,26 @@ double totalLength(const DoubleCurveSet& set)
 
 // Times with many curves (or, for the ruled method, curves through the
 // meeting poles), of both methods and several strip and lobe counts.
+// How many curves a case has: the same at 12 x 12 and 48 x 48, every one
+// closed, and as long within half a per cent (the chords' bound on their
+// stray scales with the patches; a way lost or traced twice is over 1 % of
+// the curves checked so). Returns the 12 x 12 set.
+struct Count {
+    Case c;
+    std::size_t curves;
+};
+DoubleCurveSet wholeAtBothResolutions(const Count& k)
+{
+    constexpr double lengthAgreement = 0.005;
+    const DoubleCurveSet coarse = find(k.c), fine = find(k.c, 48);
+    EXPECT_EQ(coarse.curves.size(), k.curves) << k.c;
+    EXPECT_EQ(fine.curves.size(), k.curves) << k.c;
+    for (const DoubleCurve& curve : coarse.curves)
+        EXPECT_TRUE(curve.closed) << k.c;
+    EXPECT_NEAR(totalLength(coarse), totalLength(fine), lengthAgreement * totalLength(fine)) << k.c;
+    return coarse;
+}
+
 const Case withCurves[] = {
     {EversionMethod::Corrugations, 8, 0.3},  {EversionMethod::Corrugations, 8, 0.5},
     {EversionMethod::Corrugations, 8, 0.75}, {EversionMethod::Corrugations, 5, 0.45},
@@ -424,10 +446,6 @@ TEST(DoubleCurves, LoopsOverThePolarCapsCloseAtFinePatches)
 // default patches where there are 12).
 TEST(DoubleCurves, NoPieceIsCountedTwiceAlongAnother)
 {
-    struct Count {
-        Case c;
-        std::size_t curves;
-    };
     for (const Count& k : {Count{{EversionMethod::Ruled, 5, 0.75}, 10}, Count{{EversionMethod::Ruled, 4, 0.525}, 12}})
         for (const int patches : {12, 48, 96})
             EXPECT_EQ(find(k.c, patches).curves.size(), k.curves) << k.c << ", " << patches << " patches";
@@ -441,21 +459,9 @@ TEST(DoubleCurves, NoPieceIsCountedTwiceAlongAnother)
 // loops; at t = 0.575, 17 loops for 49).
 TEST(DoubleCurves, TheCurvesThroughThePointsOfTheAxisAreWholeAtEveryResolution)
 {
-    // The chords' bound on their stray scales with the patches; a way lost or
-    // traced twice is over 1 % of these curves.
-    constexpr double lengthAgreement = 0.005;
-    struct Count {
-        Case c;
-        std::size_t curves;
-    };
     for (const Count& k : {Count{{EversionMethod::Corrugations, 8, 0.55}, 16}, Count{{EversionMethod::Corrugations, 8, 0.575}, 49},
                            Count{{EversionMethod::Corrugations, 5, 0.55}, 1}, Count{{EversionMethod::Corrugations, 5, 0.575}, 3}}) {
-        const DoubleCurveSet coarse = find(k.c), fine = find(k.c, 48);
-        EXPECT_EQ(coarse.curves.size(), k.curves) << k.c;
-        EXPECT_EQ(fine.curves.size(), k.curves) << k.c;
-        for (const DoubleCurve& curve : coarse.curves)
-            EXPECT_TRUE(curve.closed) << k.c;
-        EXPECT_NEAR(totalLength(coarse), totalLength(fine), lengthAgreement * totalLength(fine)) << k.c;
+        const DoubleCurveSet coarse = wholeAtBothResolutions(k);
         // Every chord stays within a tenth of a row of the curve: the double
         // point Newton's method finds from its middle's origins lies that
         // near it (a way that crossed over to another curve, or points
@@ -496,6 +502,43 @@ TEST(DoubleCurves, TheCurvesThroughThePointsOfTheAxisAreWholeAtEveryResolution)
     }
     const ExactSurface ruled = exactSurface(EversionMethod::Ruled, 2, 0.5);
     EXPECT_TRUE(axisPoints(ruled, buildSearchMesh(ruled, surfaceSymmetry(EversionMethod::Ruled, 2), 24, 24)).empty());
+}
+
+// While the strips are mirror images of themselves, a sheet standing square
+// to a mirror touches its image there, and two curves of the two cross at
+// right angles. The counts are those of 96 x 96 patches; at 12 x 12 and
+// 48 x 48 the search's chains turned the corner at those points, or ended
+// there (eight strips, t = 0.75: 78 and 65 curves, 32 and 48 of them open).
+TEST(DoubleCurves, CurvesThatCrossOnAMirrorGoStraightOnAtEveryResolution)
+{
+    for (const Count& k : {Count{{EversionMethod::Corrugations, 8, 0.2}, 9}, Count{{EversionMethod::Corrugations, 8, 0.75}, 94},
+                           Count{{EversionMethod::Corrugations, 5, 0.65}, 11}, Count{{EversionMethod::Corrugations, 3, 0.75}, 10}})
+        wholeAtBothResolutions(k);
+    // The points themselves: on a mirror, on two sheets mirror images of each
+    // other, the sheet square to the plane, and two curves passing through
+    // each (within the chords' stray bound, on its two sheets).
+    const Case c{EversionMethod::Corrugations, 8, 0.75};
+    const ExactSurface s = exactSurface(c.method, c.around, c.t);
+    const std::vector<MirrorCrossing> crossings =
+        mirrorCrossings(s, buildSearchMesh(s, surfaceSymmetry(c.method, c.around), 24, 24));
+    const DoubleCurveSet set = find(c);
+    const double strayBound = 0.1 * std::numbers::pi / 48;
+    ASSERT_EQ(crossings.size(), 224u);
+    for (const MirrorCrossing& x : crossings) {
+        EXPECT_LE(std::fabs(dot(x.position, x.normal)), meetTolerance);
+        EXPECT_LE(distance(at(s, originOfUnit(x.a)), at(s, originOfUnit(x.b))), meetTolerance);
+        EXPECT_LE(distance(x.b, x.a - x.normal * (2 * dot(x.a, x.normal))), meetTolerance);
+        const SheetJet j = sheetJet(s, x.a);
+        EXPECT_LE(std::fabs(dot(normalized(cross(j.alongEast, j.alongNorth)), x.normal)), 1e-9);
+        int passes = 0;
+        for (const DoubleCurve& curve : set.curves)
+            for (std::size_t i = 0; i < curve.points.size(); ++i) {
+                const CurvePoint &p = curve.points[i], &q = curve.points[(i + 1) % curve.points.size()];
+                passes += segmentDistance(x.position, positionOf(p), positionOf(q)) <= strayBound &&
+                          sameTwoSheets({x.a, x.b}, {unitOfOrigin(p.a), unitOfOrigin(p.b)}, std::cos(0.1));
+            }
+        EXPECT_EQ(passes, 2) << "at " << x.position.x << " " << x.position.y << " " << x.position.z;
+    }
 }
 
 // The memory a search frees is kept for the next: a second search like the

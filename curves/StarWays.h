@@ -1,0 +1,217 @@
+#pragma once
+// The curves through points where double curves cross, followed on the exact
+// surface from arm to arm (AxisPoints.h, MirrorCrossings.h): the ways between
+// the arms, joined straight on through the points, and the search's curves
+// they replace.
+//
+// Arms 2 k and 2 k + 1 are the two ways out of a point along one curve, so
+// going straight on through the point from arm j is leaving by arm j ^ 1.
+// World units. Pure; replaceAlong asks which points lie along the made lines
+// on OpenMP threads.
+#include <algorithm>
+#include <vector>
+
+#include "curves/ChordGrid.h"
+#include "curves/DoubleCurves.h"
+#include "curves/SheetChart.h"
+#include "curves/TracePoint.h"
+
+// The way out of an arm to the arm it comes into.
+struct Segment {
+    std::vector<TracePoint> points;  // after the arm's own point, up to and with the point it comes into
+    long arrival = -1;               // the arm there that leads back along it
+};
+
+// A curve made of ways.
+struct Line {
+    std::vector<TracePoint> points;
+    bool closed = false;
+};
+
+// The way with only as many of its points as keep every chord within
+// `deviation` of the points it passes over and no longer than `longest`
+// (`start` is the arm's point before the first).
+void thin(const TracePoint& start, double deviation, double longest, std::vector<TracePoint>& way);
+
+// followCurve in runs of 64 steps, at most 64 runs, each starting with the
+// step the last one ended with: stop(point, step) may shorten it, and true
+// ends the follow. False if the follow ran out of steps or could not go on.
+template <class Stop>
+bool followInRuns(const ExactSurface& surface, TracePoint at, FollowSteps steps, Stop&& stop,
+                  std::vector<TracePoint>& out)
+{
+    double carried = steps.first;
+    const auto keep = [&](const TracePoint& p, double& step) {
+        const bool done = stop(p, step);
+        carried = step;
+        return done;
+    };
+    for (int run = 0; run < 64; ++run) {
+        const std::size_t before = out.size();
+        steps.first = carried;
+        if (followCurve(surface, at, steps, keep, out))
+            return true;
+        if (out.size() - before < 64)
+            return false;
+        at = out.back();
+    }
+    return false;
+}
+
+// The arms in orbits of the symmetry group: each arm's way is its orbit's
+// representative's, turned by its element.
+struct ArmOrbits {
+    std::vector<std::size_t> representative;  // per arm; a representative is its own
+    std::vector<int> element;                 // per arm: takes its representative to it
+};
+
+// The representatives' ways, each way followed from one end only, its way
+// back being the same reversed (turned onto its own orbit's representative).
+// The representatives are followed in order, in rounds of two (the same
+// whatever the threads), and one whose way came round in an earlier way is
+// not followed. follow(arm, way) follows a way and says whether it arrived;
+// image(g, arm) is the arm g takes `arm` to, -1 if none. False where a
+// follow fails, or a way comes into an arm whose way is known already and
+// leads elsewhere (a follow crossed over to another curve).
+template <class Follow, class Image>
+bool followFromOneEnd(const SurfaceSymmetry& symmetry, const std::vector<TracePoint>& starts,
+                      const ArmOrbits& orbits, Follow&& follow, Image&& image, std::vector<Segment>& ways)
+{
+    std::vector<char> known(starts.size(), 0);
+    const auto wayBack = [&](std::size_t c) {
+        const std::size_t into = static_cast<std::size_t>(ways[c].arrival);
+        const std::size_t r = orbits.representative[into];
+        const int back = symmetry.inverse(orbits.element[into]);
+        Segment way;
+        const std::vector<TracePoint>& there = ways[c].points;
+        for (std::size_t i = there.size() - 1; i-- > 0;)
+            way.points.push_back(mapped(symmetry, back, turnedBy(there[i], -1)));
+        way.points.push_back(mapped(symmetry, back, turnedBy(starts[c], -1)));
+        way.arrival = image(back, c);
+        if (way.arrival < 0)
+            return false;
+        if (known[r])
+            return ways[r].arrival == way.arrival;
+        ways[r] = std::move(way);
+        known[r] = 1;
+        return true;
+    };
+    constexpr std::size_t round = 2;
+    for (std::size_t next = 0;;) {
+        std::vector<std::size_t> batch;
+        for (; batch.size() < round && next < starts.size(); ++next)
+            if (orbits.representative[next] == next && !known[next])
+                batch.push_back(next);
+        if (batch.empty())
+            return true;
+        std::vector<Segment> followed(batch.size());
+        std::vector<char> arrived(batch.size(), 0);
+        const long count = static_cast<long>(batch.size());
+#if defined(_OPENMP)
+#pragma omp parallel for schedule(dynamic, 1) if (count > 1)
+#endif
+        for (long i = 0; i < count; ++i)
+            arrived[static_cast<std::size_t>(i)] =
+                follow(batch[static_cast<std::size_t>(i)], followed[static_cast<std::size_t>(i)]);
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            const std::size_t c = batch[i];
+            if (known[c])
+                continue;
+            if (!arrived[i])
+                return false;
+            ways[c] = std::move(followed[i]);
+            known[c] = 1;
+            if (!wayBack(c))
+                return false;
+        }
+    }
+}
+
+// Every other arm's way, its representative's turned; then whether each way
+// is the other's way back (where it is not, a follow crossed over).
+template <class Image>
+bool placeWays(const SurfaceSymmetry& symmetry, const ArmOrbits& orbits, Image&& image, std::vector<Segment>& ways)
+{
+    for (std::size_t k = 0; k < ways.size(); ++k) {
+        const std::size_t r = orbits.representative[k];
+        if (r == k)
+            continue;
+        ways[k].points.clear();
+        for (const TracePoint& p : ways[r].points)
+            ways[k].points.push_back(mapped(symmetry, orbits.element[k], p));
+        ways[k].arrival = image(orbits.element[k], static_cast<std::size_t>(ways[r].arrival));
+        if (ways[k].arrival < 0)
+            return false;
+    }
+    for (std::size_t k = 0; k < ways.size(); ++k)
+        if (ways[static_cast<std::size_t>(ways[k].arrival)].arrival != static_cast<long>(k))
+            return false;
+    return true;
+}
+
+// The curves of the ways: each way, then straight on through the point it
+// comes into, until the first arm comes round again. `starts` are the arms'
+// own points; every arm's way must arrive at an arm.
+std::vector<Line> joinWays(const std::vector<TracePoint>& starts, const std::vector<Segment>& segments);
+
+// The made lines' chords over a grid, with their two sheets' origins.
+struct MadeChords {
+    ChordGrid grid;
+    std::vector<OriginPair> sheets;
+    double close = 1;  // the cosine within which origins are the same sheet's
+
+    // Whether p lies within `reach` of a chord on its two sheets.
+    bool along(const CurvePoint& p, double reach) const;
+};
+MadeChords madeChords(const std::vector<Line>& made, double sheetReach);
+// Whether each point of each curve lies along a made line, asked on OpenMP
+// threads.
+std::vector<std::vector<char>> pointsAlong(const MadeChords& chords, const std::vector<DoubleCurve>& curves,
+                                           double along);
+// The made lines added to `curves`, every one whole.
+void addMade(const std::vector<Line>& made, std::vector<DoubleCurve>& curves);
+
+// The search's curves that run along the made lines (every point within
+// `along` of one on the same two sheets, origins within `sheetReach`
+// radians) go, and so do open ones every point of which is passed over
+// (passed(curve, point): the points round the crossing points, asked only of
+// curves along a made line somewhere and of open ones). A curve that runs
+// partly along a made line and partly elsewhere was joined to it where it
+// should not have been, or the made line was: then nothing changes and the
+// result is false. Loops along no made line stay. The made lines are added
+// to `curves`.
+template <class Passed>
+bool replaceAlong(const std::vector<Line>& made, Passed&& passed, double along, double sheetReach,
+                  std::vector<DoubleCurve>& curves)
+{
+    const MadeChords chords = madeChords(made, sheetReach);
+    const std::vector<std::vector<char>> alongAll = pointsAlong(chords, curves, along);
+    std::vector<char> replaced(curves.size(), 0);
+    for (std::size_t c = 0; c < curves.size(); ++c) {
+        const std::vector<CurvePoint>& line = curves[c].points;
+        const std::vector<char>& alongHere = alongAll[c];
+        const bool any = std::find(alongHere.begin(), alongHere.end(), 1) != alongHere.end();
+        if (!any && curves[c].closed)
+            continue;
+        bool onMade = false, elsewhere = false;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            // Whether a point along a made line is passed matters only until
+            // one is not.
+            if ((alongHere[i] && onMade) || passed(c, i))
+                continue;
+            if (alongHere[i])
+                onMade = true;
+            else
+                elsewhere = true;
+            if (onMade && elsewhere)
+                return false;
+        }
+        if (!elsewhere && !onMade && curves[c].closed)
+            onMade = any;
+        replaced[c] = !elsewhere && (onMade || !curves[c].closed);
+    }
+    std::size_t c = 0;
+    std::erase_if(curves, [&](const DoubleCurve&) { return replaced[c++] != 0; });
+    addMade(made, curves);
+    return true;
+}
