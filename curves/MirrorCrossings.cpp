@@ -375,8 +375,8 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
                      : 4 * r + armToward(crossings[static_cast<std::size_t>(r)],
                                          applySymmetry(symmetry, g, armDirection(y, static_cast<int>(k % 4))));
     };
-    // NOTE: eight strips, t = 0.75, 12 x 12: following every arm cost 113 M
-    // instructions a search, following each way from one end 68 M. Over 41
+    // NOTE: eight strips, t = 0.75, 12 x 12: following every arm cost 201 M
+    // instructions a search, following each way from one end 122 M. Over 41
     // times with 3, 4, 5 and 8 strips at 24 to 96 patches, following every
     // arm where that did not come out right did not either, in any of 12
     // searches. Of the 156 searches that found crossings, a way crossed over
