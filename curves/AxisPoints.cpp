@@ -132,14 +132,14 @@ Arms armsOf(const ExactSurface& surface, const std::vector<AxisPoint>& points)
 // arriving within 0.8 row (t = 0.575). As here, they agreed from t = 0.475
 // to 0.575 with 5 and 8 strips at 12, 48 and 96 patches, in 40 % fewer steps
 // than with steps down to a thousandth of a row.
-Segment followArm(const ExactSurface& surface, const std::vector<AxisPoint>& points, const Arms& arms,
+ArmWay followArm(const ExactSurface& surface, const std::vector<AxisPoint>& points, const Arms& arms,
                   const Arm& arm, const FollowSteps& steps)
 {
     constexpr double nearPoint = 0.25;
     const double arrival = 2 * steps.finest;
     const double floorStep = nearPoint * arrival;
     const double arriving = std::cos(0.05);
-    Segment segment;
+    ArmWay segment;
     FollowSteps fine = steps;
     fine.finest = 1e-3 * steps.finest;
     double travelled = 0;
@@ -273,17 +273,17 @@ void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry&
     // same, but at t = 0.58 with five strips (48 x 48): there the way back
     // had crossed over, and the curves are now those of 96 and 192 patches.
     const auto armImage = [&](int g, std::size_t k) { return image(g, arms.arms[k].start); };
-    const auto follow = [&](std::size_t c, Segment& way) {
+    const auto follow = [&](std::size_t c, ArmWay& way) {
         way = followArm(surface, points, arms, arms.arms[c], steps);
         if (way.arrival < 0)
             return false;
-        thin(arms.arms[c].start, 0.125 * steps.finest, steps.longest, way.points);
+        thinWay(arms.arms[c].start, 0.125 * steps.finest, steps.longest, way.points);
         return true;
     };
     std::vector<TracePoint> starts;
     for (const Arm& arm : arms.arms)
         starts.push_back(arm.start);
-    std::vector<Segment> segments(arms.arms.size());
+    std::vector<ArmWay> segments(arms.arms.size());
     if (!followFromOneEnd(symmetry, starts, orbits, follow, armImage, segments) ||
         !placeWays(symmetry, orbits, armImage, segments))
         return;

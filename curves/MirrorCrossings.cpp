@@ -53,7 +53,7 @@ void moveToward(const SheetJet& j, const Vec3& w, double& e, double& n)
 
 // The origin near `from` whose point lies on the plane through the axis (or
 // the centre) with normal m and whose sheet stands square to it: f . m = 0
-// and n . m = 0. The jets carry first derivatives only, so the normal's are
+// and n . m = 0. sheetJet carries first derivatives only, so the normal's are
 // differences over `normalStep`; the residuals are exact, so Newton's method
 // still converges onto the point itself, if more slowly.
 bool solveSquareToPlane(const ExactSurface& surface, Vec3 from, const Vec3& m, Vec3& origin)
@@ -337,7 +337,7 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
     // t = 0.75, eight strips, 12 x 12).
     const double floorStep = 0.25 * *std::min_element(rho.begin(), rho.end());
     const double largestRho = *std::max_element(rho.begin(), rho.end());
-    const auto follow = [&](std::size_t k, Segment& way) {
+    const auto follow = [&](std::size_t k, ArmWay& way) {
         const TracePoint& start = starts[k];
         const auto stop = [&](const TracePoint& p, double& step) {
             double nearest = 1e300;
@@ -361,7 +361,7 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
         fine.first = 0.25 * rho[k / 4];
         if (!followInRuns(surface, start, fine, stop, way.points))
             return false;
-        thin(start, 0.125 * steps.finest, steps.longest, way.points);
+        thinWay(start, 0.125 * steps.finest, steps.longest, way.points);
         const TracePoint& in = starts[static_cast<std::size_t>(way.arrival)];
         const TracePoint& previous = way.points.empty() ? start : way.points.back();
         way.points.push_back(orientedAlong(alignedWith(previous, in), in.position - previous.position));
@@ -385,7 +385,7 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
     // quarter and a sixteenth as long crossed over the same). In 6 a follow could
     // not go on (three strips, t = 0.6 and 0.625, where the search also left
     // curves open away from the crossings).
-    std::vector<Segment> ways(starts.size());
+    std::vector<ArmWay> ways(starts.size());
     if (!followFromOneEnd(symmetry, starts, orbits, follow, image, ways) || !placeWays(symmetry, orbits, image, ways))
         return;
 

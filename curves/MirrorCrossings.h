@@ -3,7 +3,7 @@
 // points where a sheet stands square to a mirror plane, and the double
 // curves through them.
 //
-// While its strips are mirror images of themselves (up to t = 0.225 and from
+// While its strips are mirror images of themselves (up to t = 0.23 and from
 // t = 0.6 on), the surface is symmetric in n vertical planes through the axis
 // and in the equator's plane: f(M p) = M f(p) for each reflection M, acting
 // alike on origins and world space. A sheet S that crosses such a plane P
@@ -19,13 +19,19 @@
 // mirrorCrossings finds the points: Newton's method on f(a) . m = 0 and
 // n(a) . m = 0 for the plane's normal m and the sheet's normal n, from each
 // facet of the search mesh's fundamental domain where both change sign.
-// throughMirrorCrossings cuts the search's curves of those two sheets within
-// `reach` of each point, follows the four arms out of it on the exact
-// surface until they come into a cut end, another open end or another such
-// point along an arm there, and joins everything straight on through the
-// points. Where anything does not fit (a cut end no arm comes into, a way
-// that comes into an arm whose own way leads elsewhere, a follow that fails)
-// the curves are left as the search made them.
+// Every curve through such a point comes into another (a curve of S and M S
+// off the plane is its own mirror image, and crosses the plane again only at
+// such a point), so throughMirrorCrossings follows the four arms out of each
+// on the exact surface, one arm an orbit of the group and each way from
+// one end, until it comes into a point along an arm there, and joins the
+// ways straight on through the points (StarWays.h). The follows step warily
+// past every such point and past the points of the axis (`stars`). The new
+// curves replace the search's curves that run along them, and its pieces
+// within `reach` of a point on that point's two sheets. Where anything does
+// not fit (an arm or a follow that cannot be made, a way that comes into an
+// arm whose way leads elsewhere, a curve of the search that runs partly
+// along a new one and partly elsewhere) the curves are left as the search
+// made them.
 //
 // Positions are world units, origins unit vectors of the t = 0 sphere,
 // `reach` world units and `sheetReach` radians. Pure; the arms are followed

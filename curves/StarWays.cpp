@@ -9,7 +9,7 @@
 // curves. Thinned to within a fortieth of a row they make 5,352, and the
 // curves are 195.4 long (196.9 unthinned, 197.3 at 96 x 96 unthinned, and
 // the search's 195.0); within a tenth, the search's bound, 3,032 and 192.4.
-void thin(const TracePoint& start, double deviation, double longest, std::vector<TracePoint>& way)
+void thinWay(const TracePoint& start, double deviation, double longest, std::vector<TracePoint>& way)
 {
     std::vector<TracePoint> kept;
     Vec3 from = start.position;
@@ -31,17 +31,17 @@ void thin(const TracePoint& start, double deviation, double longest, std::vector
     way = std::move(kept);
 }
 
-std::vector<Line> joinWays(const std::vector<TracePoint>& starts, const std::vector<Segment>& segments)
+std::vector<WayCurve> joinWays(const std::vector<TracePoint>& starts, const std::vector<ArmWay>& segments)
 {
-    std::vector<Line> made;
+    std::vector<WayCurve> made;
     std::vector<char> used(starts.size(), 0);
     for (std::size_t a0 = 0; a0 < starts.size(); ++a0) {
         if (used[a0])
             continue;
-        Line line;
+        WayCurve line;
         line.points.push_back(starts[a0]);
         for (std::size_t k = a0;;) {
-            const Segment& s = segments[k];
+            const ArmWay& s = segments[k];
             used[k] = used[static_cast<std::size_t>(s.arrival)] = 1;
             for (const TracePoint& p : s.points)
                 line.points.push_back(alignedWith(line.points.back(), p));
@@ -59,10 +59,10 @@ std::vector<Line> joinWays(const std::vector<TracePoint>& starts, const std::vec
     return made;
 }
 
-MadeChords madeChords(const std::vector<Line>& made, double sheetReach)
+MadeChords madeChords(const std::vector<WayCurve>& made, double sheetReach)
 {
     MadeChords chords;
-    for (const Line& line : made) {
+    for (const WayCurve& line : made) {
         const std::size_t n = line.points.size();
         for (std::size_t i = 0; i < n && (i + 1 < n || (line.closed && n > 1)); ++i) {
             chords.grid.add(line.points[i].position, line.points[(i + 1) % n].position);
@@ -104,9 +104,9 @@ std::vector<std::vector<char>> pointsAlong(const MadeChords& chords, const std::
     return flags;
 }
 
-void addMade(const std::vector<Line>& made, std::vector<DoubleCurve>& curves)
+void addMade(const std::vector<WayCurve>& made, std::vector<DoubleCurve>& curves)
 {
-    for (const Line& line : made) {
+    for (const WayCurve& line : made) {
         DoubleCurve curve;
         curve.closed = line.closed;
         for (const TracePoint& p : line.points)

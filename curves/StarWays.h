@@ -17,13 +17,13 @@
 #include "curves/TracePoint.h"
 
 // The way out of an arm to the arm it comes into.
-struct Segment {
+struct ArmWay {
     std::vector<TracePoint> points;  // after the arm's own point, up to and with the point it comes into
     long arrival = -1;               // the arm there that leads back along it
 };
 
 // A curve made of ways.
-struct Line {
+struct WayCurve {
     std::vector<TracePoint> points;
     bool closed = false;
 };
@@ -31,7 +31,7 @@ struct Line {
 // The way with only as many of its points as keep every chord within
 // `deviation` of the points it passes over and no longer than `longest`
 // (`start` is the arm's point before the first).
-void thin(const TracePoint& start, double deviation, double longest, std::vector<TracePoint>& way);
+void thinWay(const TracePoint& start, double deviation, double longest, std::vector<TracePoint>& way);
 
 // followCurve in runs of 64 steps, at most 64 runs, each starting with the
 // step the last one ended with: stop(point, step) may shorten it, and true
@@ -75,14 +75,14 @@ struct ArmOrbits {
 // leads elsewhere (a follow crossed over to another curve).
 template <class Follow, class Image>
 bool followFromOneEnd(const SurfaceSymmetry& symmetry, const std::vector<TracePoint>& starts,
-                      const ArmOrbits& orbits, Follow&& follow, Image&& image, std::vector<Segment>& ways)
+                      const ArmOrbits& orbits, Follow&& follow, Image&& image, std::vector<ArmWay>& ways)
 {
     std::vector<char> known(starts.size(), 0);
     const auto wayBack = [&](std::size_t c) {
         const std::size_t into = static_cast<std::size_t>(ways[c].arrival);
         const std::size_t r = orbits.representative[into];
         const int back = symmetry.inverse(orbits.element[into]);
-        Segment way;
+        ArmWay way;
         const std::vector<TracePoint>& there = ways[c].points;
         for (std::size_t i = there.size() - 1; i-- > 0;)
             way.points.push_back(mapped(symmetry, back, turnedBy(there[i], -1)));
@@ -104,7 +104,7 @@ bool followFromOneEnd(const SurfaceSymmetry& symmetry, const std::vector<TracePo
                 batch.push_back(next);
         if (batch.empty())
             return true;
-        std::vector<Segment> followed(batch.size());
+        std::vector<ArmWay> followed(batch.size());
         std::vector<char> arrived(batch.size(), 0);
         const long count = static_cast<long>(batch.size());
 #if defined(_OPENMP)
@@ -130,7 +130,7 @@ bool followFromOneEnd(const SurfaceSymmetry& symmetry, const std::vector<TracePo
 // Every other arm's way, its representative's turned; then whether each way
 // is the other's way back (where it is not, a follow crossed over).
 template <class Image>
-bool placeWays(const SurfaceSymmetry& symmetry, const ArmOrbits& orbits, Image&& image, std::vector<Segment>& ways)
+bool placeWays(const SurfaceSymmetry& symmetry, const ArmOrbits& orbits, Image&& image, std::vector<ArmWay>& ways)
 {
     for (std::size_t k = 0; k < ways.size(); ++k) {
         const std::size_t r = orbits.representative[k];
@@ -152,7 +152,7 @@ bool placeWays(const SurfaceSymmetry& symmetry, const ArmOrbits& orbits, Image&&
 // The curves of the ways: each way, then straight on through the point it
 // comes into, until the first arm comes round again. `starts` are the arms'
 // own points; every arm's way must arrive at an arm.
-std::vector<Line> joinWays(const std::vector<TracePoint>& starts, const std::vector<Segment>& segments);
+std::vector<WayCurve> joinWays(const std::vector<TracePoint>& starts, const std::vector<ArmWay>& segments);
 
 // The made lines' chords over a grid, with their two sheets' origins.
 struct MadeChords {
@@ -163,13 +163,13 @@ struct MadeChords {
     // Whether p lies within `reach` of a chord on its two sheets.
     bool along(const CurvePoint& p, double reach) const;
 };
-MadeChords madeChords(const std::vector<Line>& made, double sheetReach);
+MadeChords madeChords(const std::vector<WayCurve>& made, double sheetReach);
 // Whether each point of each curve lies along a made line, asked on OpenMP
 // threads.
 std::vector<std::vector<char>> pointsAlong(const MadeChords& chords, const std::vector<DoubleCurve>& curves,
                                            double along);
 // The made lines added to `curves`, every one whole.
-void addMade(const std::vector<Line>& made, std::vector<DoubleCurve>& curves);
+void addMade(const std::vector<WayCurve>& made, std::vector<DoubleCurve>& curves);
 
 // The search's curves that run along the made lines (every point within
 // `along` of one on the same two sheets, origins within `sheetReach`
@@ -181,7 +181,7 @@ void addMade(const std::vector<Line>& made, std::vector<DoubleCurve>& curves);
 // result is false. Loops along no made line stay. The made lines are added
 // to `curves`.
 template <class Passed>
-bool replaceAlong(const std::vector<Line>& made, Passed&& passed, double along, double sheetReach,
+bool replaceAlong(const std::vector<WayCurve>& made, Passed&& passed, double along, double sheetReach,
                   std::vector<DoubleCurve>& curves)
 {
     const MadeChords chords = madeChords(made, sheetReach);
