@@ -2,8 +2,9 @@
 // for them, at times with many curves: corrugations at t = 0.4 and 0.5 (81
 // and 41 curves at 12 x 12, 0 and 1016 triple points), at t = 0.55 (16
 // curves and 1864 triple points, the curves through the points on the axis
-// followed on the surface) and at t = 0.75, the slowest (78 curves, 1862
-// triple points, and ends near the axis that are tried in vain), the ruled
+// followed on the surface) and at t = 0.75, the slowest (94 curves, 1862
+// triple points, and the curves through the points where a sheet stands
+// square to a mirror followed on the surface), the ruled
 // method with two lobes at t = 0.3 and 0.5 (curves through the meeting
 // poles), at the default 12 x 12 patches and at 48 x 48, on every core and
 // on one. And the whole eversion, 41 times of

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <numeric>
 
 #include "curves/CurveJoins.h"
 #include "curves/MirrorCrossings.h"
@@ -220,12 +221,12 @@ void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry&
                              const std::vector<AxisPoint>& points, const FollowSteps& steps, double along,
                              double sheetReach, double near, double endReach, std::vector<DoubleCurve>& curves)
 {
-    // While the strips are mirror images of themselves (up to t = 0.225 and
+    // While the strips are mirror images of themselves (up to t = 0.23 and
     // from t = 0.6 on, whatever their number), the points lie on the mirror
-    // planes, where two turned sets of sheets may meet, and the curves of
-    // mirrored sheets cross each other there, which following the points'
-    // curves does not mend; nor does it where the search left a curve open
-    // away from the points.
+    // planes, where two turned sets of sheets may meet and the points where a
+    // sheet stands square to a mirror gather round them (MirrorCrossings.h
+    // follows the curves then); nor does following them mend a curve the
+    // search left open away from the points.
     // NOTE: eight strips, 12 to 96 patches: the ways could not replace the
     // search's curves at any time from 0.6 to 0.85, and following them cost
     // as much again as the search.
@@ -251,10 +252,9 @@ void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry&
                                  applySymmetry(symmetry, g, p.ub), applySymmetry(symmetry, g, p.tail), exact);
     };
     ArmOrbits orbits;
-    for (std::size_t k = 0; k < arms.arms.size(); ++k) {
-        orbits.representative.push_back(k);
-        orbits.element.push_back(0);
-    }
+    orbits.representative.resize(arms.arms.size());
+    std::iota(orbits.representative.begin(), orbits.representative.end(), std::size_t{0});
+    orbits.element.assign(arms.arms.size(), 0);
     for (std::size_t k = 0; k < arms.arms.size(); ++k) {
         if (orbits.representative[k] != k)
             continue;
