@@ -151,7 +151,10 @@ bool placeWays(const SurfaceSymmetry& symmetry, const ArmOrbits& orbits, Image&&
 
 // The curves of the ways: each way, then straight on through the point it
 // comes into, until the first arm comes round again. `starts` are the arms'
-// own points; every arm's way must arrive at an arm.
+// own points; every arm's way must arrive at an arm. Going on by arm j ^ 1
+// adds its way's points, not that arm's own: at a point of the axis both
+// arms start at the point itself, at a mirror crossing the chord runs from
+// the arm come in by straight across the point.
 std::vector<WayCurve> joinWays(const std::vector<TracePoint>& starts, const std::vector<ArmWay>& segments);
 
 // The made lines' chords over a grid, with their two sheets' origins.

@@ -19,6 +19,7 @@
 #include "curves/DoubleCurves.h"
 #include "curves/GapFilling.h"
 #include "curves/SheetNewton.h"
+#include "curves/StarWays.h"
 #include "curves/TriangleGrid.h"
 
 namespace {
@@ -120,6 +121,78 @@ TEST(TriangleGrid, AQueryFindsEveryOverlappingBoxOnceAndStopsAtOne)
             ASSERT_EQ(visits[a], overlap(q, boxes[a]) ? 1 : 0) << query << " " << a;
         EXPECT_EQ(grid.anyOverlapping(boxes, q, [&](std::uint32_t a) { return a == wanted; }), overlap(q, boxes[wanted]));
     }
+}
+
+// A way thinned keeps its last point, no chord longer than asked, and every
+// dropped point within the deviation of the chord that skips it; a way
+// bending at every point keeps them all.
+TEST(StarWays, AThinnedWayStaysWithinItsDeviation)
+{
+    const auto pointAt = [](double x, double y) {
+        TracePoint p{};
+        p.position = {x, y, 0};
+        return p;
+    };
+    const TracePoint start = pointAt(0, 0);
+    std::vector<TracePoint> way;
+    for (int k = 1; k <= 200; ++k)
+        way.push_back(pointAt(0.01 * k, 0.2 * std::sin(0.05 * k)));
+    const std::vector<TracePoint> all = way;
+    constexpr double deviation = 1e-3, longest = 0.3;
+    thinWay(start, deviation, longest, way);
+    ASSERT_LT(way.size(), all.size());
+    EXPECT_EQ(distance(way.back().position, all.back().position), 0);
+    Vec3 from = start.position;
+    std::size_t next = 0;
+    for (const TracePoint& kept : way) {
+        EXPECT_LE(distance(from, kept.position), longest);
+        for (; distance(all[next].position, kept.position) != 0; ++next)
+            EXPECT_LE(segmentDistance(all[next].position, from, kept.position), deviation);
+        from = kept.position;
+        ++next;
+    }
+    std::vector<TracePoint> zigzag;
+    for (int k = 1; k <= 20; ++k)
+        zigzag.push_back(pointAt(0.01 * k, k % 2 ? 0.01 : 0));
+    thinWay(start, deviation, longest, zigzag);
+    EXPECT_EQ(zigzag.size(), 20u);
+}
+
+// Ways joined straight on through the points: arm j goes on by arm j ^ 1.
+// Two points joined by two curves make one loop through both; a curve that
+// comes back into its own point makes a loop of its own.
+TEST(StarWays, WaysJoinStraightOnThroughThePoints)
+{
+    const auto at = [](double x) {
+        TracePoint p{};
+        p.position = {x, 0, 0};
+        return p;
+    };
+    // Point A has arms 0 and 1, point B arms 2 and 3; A's arm 0 comes into
+    // B's arm 2 and B's arm 3 into A's arm 1.
+    const std::vector<TracePoint> starts{at(0.1), at(-0.1), at(0.9), at(1.1)};
+    std::vector<ArmWay> ways(4);
+    ways[0] = {{at(0.5), at(0.9)}, 2};
+    ways[2] = {{at(0.5), at(0.1)}, 0};
+    ways[3] = {{at(2), at(-0.1)}, 1};
+    ways[1] = {{at(2), at(1.1)}, 3};
+    const std::vector<WayCurve> made = joinWays(starts, ways);
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_TRUE(made[0].closed);
+    std::vector<double> xs;
+    for (const TracePoint& p : made[0].points)
+        xs.push_back(p.position.x);
+    ASSERT_FALSE(xs.empty());
+    EXPECT_EQ(xs.front(), 0.1);
+    const auto there = [&](double x) { return std::find(xs.begin(), xs.end(), x) - xs.begin(); };
+    EXPECT_LT(there(0.5), there(0.9));
+    EXPECT_LT(there(0.9), there(2));
+    EXPECT_LT(there(2), static_cast<long>(xs.size()));
+    // One point whose curve leaves by arm 0 and comes back by arm 1.
+    const std::vector<TracePoint> one{at(0.1), at(-0.1)};
+    const std::vector<WayCurve> loop = joinWays(one, {{{at(1), at(-0.1)}, 1}, {{at(1), at(0.1)}, 0}});
+    ASSERT_EQ(loop.size(), 1u);
+    EXPECT_TRUE(loop[0].closed);
 }
 
 // Boxes of no size in a plane (the points on a mirror) once made cells
