@@ -18,9 +18,11 @@
 // on the axis, and where, while its strips are mirror images of themselves,
 // a sheet stands square to a mirror and two curves of it and its image
 // cross, the curves through those points are followed on the surface itself
-// (AxisPoints.h, MirrorCrossings.h). A curve is left open where it could not
-// be followed on: rarely, beside a point of the axis while the strips are
-// mirrored, where the points of both kinds gather.
+// (AxisPoints.h, MirrorCrossings.h). With few strips the surface pinches at
+// points for a while, and a curve ends in each, as near it as two sheets may
+// be told apart (PinchPoints.h). Otherwise a curve is left open where it
+// could not be followed on: rarely, beside a point of the axis while the
+// strips are mirrored, where the points of both kinds gather.
 //
 // The search mesh has the request's patches, and at least 24 of each; loops
 // small enough to pass between its facets are looked for where sheets come

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "curves/CurveJoins.h"
+#include "curves/PinchPoints.h"
 #include "curves/SheetChart.h"
 #include "curves/SheetNewton.h"
 #include "curves/StarWays.h"
@@ -339,7 +340,20 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
     const double largestRho = *std::max_element(rho.begin(), rho.end());
     const auto follow = [&](std::size_t k, ArmWay& way) {
         const TracePoint& start = starts[k];
+        // Where the surface pinches (three strips, t = 0.6 and 0.625) a curve
+        // through the crossings ends: its origins close in on the pinch's.
+        // It is looked for each time they have come twice as close.
+        PinchPoint pinch;
+        double lookout = pinchLookout;
         const auto stop = [&](const TracePoint& p, double& step) {
+            const double apart = angleBetween(p.ua, p.ub);
+            if (apart < lookout) {
+                lookout = 0.5 * apart;
+                if (pinchNear(surface, p.ua, p.ub, pinch)) {
+                    way.pinched = true;
+                    return true;
+                }
+            }
             double nearest = 1e300;
             near.anyNear(crossings, p.position, std::fmax(4 * step, 2 * largestRho), [&](std::size_t q, double d) {
                 const MirrorCrossing& y = crossings[q];
@@ -361,6 +375,11 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
         fine.first = 0.25 * rho[k / 4];
         if (!followInRuns(surface, start, fine, stop, way.points))
             return false;
+        if (way.pinched) {
+            followIntoPinch(surface, way.points.empty() ? start : way.points.back(), pinch, fine, way.points);
+            thinWay(start, 0.125 * steps.finest, steps.longest, way.points);
+            return true;
+        }
         thinWay(start, 0.125 * steps.finest, steps.longest, way.points);
         const TracePoint& in = starts[static_cast<std::size_t>(way.arrival)];
         const TracePoint& previous = way.points.empty() ? start : way.points.back();
@@ -383,8 +402,8 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
     // in 6 (those looked at beside a point of the axis, where crossings of
     // several planes gather within a hundredth; following with steps a
     // quarter and a sixteenth as long crossed over the same). In 6 a follow could
-    // not go on (three strips, t = 0.6 and 0.625, where the search also left
-    // curves open away from the crossings).
+    // not go on (three strips, t = 0.6 and 0.625): it came into a pinch, where
+    // the way now ends.
     std::vector<ArmWay> ways(starts.size());
     if (!followFromOneEnd(symmetry, starts, orbits, follow, image, ways) || !placeWays(symmetry, orbits, image, ways))
         return;

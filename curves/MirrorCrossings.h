@@ -21,10 +21,11 @@
 // facet of the search mesh's fundamental domain where both change sign.
 // Every curve through such a point comes into another (a curve of S and M S
 // off the plane is its own mirror image, and crosses the plane again only at
-// such a point), so throughMirrorCrossings follows the four arms out of each
-// on the exact surface, one arm an orbit of the group and each way from
-// one end, until it comes into a point along an arm there, and joins the
-// ways straight on through the points (StarWays.h). The follows step warily
+// such a point), or ends where the surface pinches (three strips, t = 0.6 and
+// 0.625; PinchPoints.h). So throughMirrorCrossings follows the four arms out
+// of each on the exact surface, one arm an orbit of the group and each way
+// from one end, until it comes into a point along an arm there or into a
+// pinch, and joins the ways straight on through the points (StarWays.h). The follows step warily
 // past every such point and past the points of the axis (`stars`). The new
 // curves replace the search's curves that run along them, and its pieces
 // within `reach` of a point on that point's two sheets. Where anything does

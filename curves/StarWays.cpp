@@ -35,25 +35,46 @@ std::vector<WayCurve> joinWays(const std::vector<TracePoint>& starts, const std:
 {
     std::vector<WayCurve> made;
     std::vector<char> used(starts.size(), 0);
+    // Out of arm k and straight on through each point come into, until a way
+    // ends in a pinch or comes into a0.
+    const auto goOn = [&](std::size_t a0, std::size_t k, WayCurve& line) {
+        for (;;) {
+            const ArmWay& s = segments[k];
+            used[k] = 1;
+            for (const TracePoint& p : s.points)
+                line.points.push_back(alignedWith(line.points.back(), p));
+            if (s.pinched)
+                return;
+            used[static_cast<std::size_t>(s.arrival)] = 1;
+            k = static_cast<std::size_t>(s.arrival) ^ 1;
+            if (k == a0) {
+                line.points.pop_back();
+                line.closed = true;
+                return;
+            }
+            if (used[k])
+                return;
+        }
+    };
+    // The curves between pinches first: each from its first way backwards.
+    for (std::size_t a0 = 0; a0 < starts.size(); ++a0) {
+        if (used[a0] || !segments[a0].pinched)
+            continue;
+        used[a0] = 1;
+        WayCurve line;
+        const std::vector<TracePoint>& way = segments[a0].points;
+        for (std::size_t i = way.size(); i-- > 0;)
+            line.points.push_back(line.points.empty() ? way[i] : alignedWith(line.points.back(), way[i]));
+        line.points.push_back(line.points.empty() ? starts[a0] : alignedWith(line.points.back(), starts[a0]));
+        goOn(starts.size(), a0 ^ 1, line);
+        made.push_back(std::move(line));
+    }
     for (std::size_t a0 = 0; a0 < starts.size(); ++a0) {
         if (used[a0])
             continue;
         WayCurve line;
         line.points.push_back(starts[a0]);
-        for (std::size_t k = a0;;) {
-            const ArmWay& s = segments[k];
-            used[k] = used[static_cast<std::size_t>(s.arrival)] = 1;
-            for (const TracePoint& p : s.points)
-                line.points.push_back(alignedWith(line.points.back(), p));
-            k = static_cast<std::size_t>(s.arrival) ^ 1;
-            if (k == a0) {
-                line.points.pop_back();
-                line.closed = true;
-                break;
-            }
-            if (used[k])
-                break;
-        }
+        goOn(a0, a0, line);
         made.push_back(std::move(line));
     }
     return made;

@@ -16,10 +16,12 @@
 #include "curves/SheetChart.h"
 #include "curves/TracePoint.h"
 
-// The way out of an arm to the arm it comes into.
+// The way out of an arm to the arm it comes into, or into a pinch where the
+// curve ends (PinchPoints.h).
 struct ArmWay {
     std::vector<TracePoint> points;  // after the arm's own point, up to and with the point it comes into
-    long arrival = -1;               // the arm there that leads back along it
+    long arrival = -1;               // the arm there that leads back along it; -1 into a pinch
+    bool pinched = false;            // the way ends in a pinch
 };
 
 // A curve made of ways.
@@ -69,10 +71,10 @@ struct ArmOrbits {
 // back being the same reversed (turned onto its own orbit's representative).
 // The representatives are followed in order, in rounds of two (the same
 // whatever the threads), and one whose way came round in an earlier way is
-// not followed. follow(arm, way) follows a way and says whether it arrived;
-// image(g, arm) is the arm g takes `arm` to, -1 if none. False where a
-// follow fails, or a way comes into an arm whose way is known already and
-// leads elsewhere (a follow crossed over to another curve).
+// not followed. follow(arm, way) follows a way and says whether it arrived
+// at an arm or in a pinch; image(g, arm) is the arm g takes `arm` to, -1 if
+// none. False where a follow fails, or a way comes into an arm whose way is
+// known already and leads elsewhere (a follow crossed over to another curve).
 template <class Follow, class Image>
 bool followFromOneEnd(const SurfaceSymmetry& symmetry, const std::vector<TracePoint>& starts,
                       const ArmOrbits& orbits, Follow&& follow, Image&& image, std::vector<ArmWay>& ways)
@@ -121,7 +123,7 @@ bool followFromOneEnd(const SurfaceSymmetry& symmetry, const std::vector<TracePo
                 return false;
             ways[c] = std::move(followed[i]);
             known[c] = 1;
-            if (!wayBack(c))
+            if (!ways[c].pinched && !wayBack(c))
                 return false;
         }
     }
@@ -139,19 +141,23 @@ bool placeWays(const SurfaceSymmetry& symmetry, const ArmOrbits& orbits, Image&&
         ways[k].points.clear();
         for (const TracePoint& p : ways[r].points)
             ways[k].points.push_back(mapped(symmetry, orbits.element[k], p));
+        ways[k].pinched = ways[r].pinched;
+        if (ways[k].pinched)
+            continue;
         ways[k].arrival = image(orbits.element[k], static_cast<std::size_t>(ways[r].arrival));
         if (ways[k].arrival < 0)
             return false;
     }
     for (std::size_t k = 0; k < ways.size(); ++k)
-        if (ways[static_cast<std::size_t>(ways[k].arrival)].arrival != static_cast<long>(k))
+        if (!ways[k].pinched && ways[static_cast<std::size_t>(ways[k].arrival)].arrival != static_cast<long>(k))
             return false;
     return true;
 }
 
 // The curves of the ways: each way, then straight on through the point it
-// comes into, until the first arm comes round again. `starts` are the arms'
-// own points; every arm's way must arrive at an arm. Going on by arm j ^ 1
+// comes into, until the first arm comes round again (a loop) or a way ends
+// in a pinch (a curve from one pinch to another, begun at the first's way
+// backwards). `starts` are the arms' own points. Going on by arm j ^ 1
 // adds its way's points, not that arm's own: at a point of the axis both
 // arms start at the point itself, at a mirror crossing the chord runs from
 // the arm come in by straight across the point.
