@@ -117,12 +117,22 @@ std::vector<DoubleCurve> joinEnds(const std::vector<DoubleCurve>& curves,
 void bridgeBreaks(const ExactSurface& surface, const SurfaceSymmetry& symmetry, double reach, double sheetReach,
                   const FollowSteps& steps, std::vector<DoubleCurve>& curves)
 {
-    // The open ends, and the pairs of them within reach, nearest first.
+    // The open ends, and the pairs of them within reach, nearest first. An
+    // end whose two sheets can hardly be told apart is where the curve runs
+    // into a pinch (PinchPoints.h), not a break: followed on, it comes back
+    // along itself with its sheets traded, and joined to the curve's other
+    // end in a pinch nearby, closed it into a loop folded over itself (three
+    // strips, t = 0.325, 48 x 48).
     std::vector<std::size_t> ends;
+    const auto pinched = [&](const CurvePoint& p) {
+        return angleBetween(unitOfOrigin(p.a), unitOfOrigin(p.b)) < 1.5 * minimumSeparation;
+    };
     for (std::size_t c = 0; c < curves.size(); ++c)
         if (!curves[c].closed && curves[c].points.size() >= 2) {
-            ends.push_back(2 * c);
-            ends.push_back(2 * c + 1);
+            if (!pinched(curves[c].points.front()))
+                ends.push_back(2 * c);
+            if (!pinched(curves[c].points.back()))
+                ends.push_back(2 * c + 1);
         }
     if (ends.empty())
         return;

@@ -342,17 +342,11 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
         const TracePoint& start = starts[k];
         // Where the surface pinches (three strips, t = 0.6 and 0.625) a curve
         // through the crossings ends: its origins close in on the pinch's.
-        // It is looked for each time they have come twice as close.
-        PinchPoint pinch;
-        double lookout = pinchLookout;
+        PinchWatch watch;
         const auto stop = [&](const TracePoint& p, double& step) {
-            const double apart = angleBetween(p.ua, p.ub);
-            if (apart < lookout) {
-                lookout = 0.5 * apart;
-                if (pinchNear(surface, p.ua, p.ub, pinch)) {
-                    way.pinched = true;
-                    return true;
-                }
+            if (watch.ahead(surface, p)) {
+                way.pinched = true;
+                return true;
             }
             double nearest = 1e300;
             near.anyNear(crossings, p.position, std::fmax(4 * step, 2 * largestRho), [&](std::size_t q, double d) {
@@ -376,7 +370,7 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
         if (!followInRuns(surface, start, fine, stop, way.points))
             return false;
         if (way.pinched) {
-            followIntoPinch(surface, way.points.empty() ? start : way.points.back(), pinch, fine, way.points);
+            followIntoPinch(surface, way.points.empty() ? start : way.points.back(), watch.pinch, fine, way.points);
             thinWay(start, 0.125 * steps.finest, steps.longest, way.points);
             return true;
         }

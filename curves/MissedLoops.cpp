@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "curves/ChordGrid.h"
+#include "curves/PinchPoints.h"
 #include "curves/SheetNewton.h"
 
 namespace {
@@ -116,20 +117,37 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
         const TracePoint start = fromSolution(s.solution);
         std::vector<TracePoint> way{start};
         int made = 0;
-        const bool closed = followCurve(surface, start, steps, [&](const TracePoint& p, double& step) {
-            return ++made > 3 && distance(p.position, start.position) <= step;
+        PinchWatch watch;
+        bool pinched = false;
+        const bool ended = followCurve(surface, start, steps, [&](const TracePoint& p, double& step) {
+            pinched = watch.ahead(surface, p);
+            return pinched || (++made > 3 && distance(p.position, start.position) <= step);
         }, way);
-        if (!closed)
+        if (!ended)
             continue;
-        if (way.size() > 3 && distance(way.back().position, start.position) < steps.finest)
+        if (pinched) {
+            // Not a loop but a curve from one pinch to another (three strips,
+            // t = 0.325 to 0.375: two pinches a few hundredths apart). Followed
+            // on round, it came back from the pinch with its sheets traded.
+            followIntoPinch(surface, way.back(), watch.pinch, steps, way);
+            const TracePoint back = turnedBy(start, -1);
+            std::vector<TracePoint> other;
+            PinchWatch second;
+            if (!followCurve(surface, back, steps, [&](const TracePoint& p, double&) { return second.ahead(surface, p); },
+                             other))
+                continue;
+            followIntoPinch(surface, other.empty() ? back : other.back(), second.pinch, steps, other);
+            way.insert(way.begin(), other.rbegin(), other.rend());
+        } else if (way.size() > 3 && distance(way.back().position, start.position) < steps.finest) {
             way.pop_back();
+        }
         bool beside = false;
         for (std::size_t i = 0; i < way.size() && !beside; ++i)
             beside = known.near(way[i].position, alongside) && known.near(way[(i + 1) % way.size()].position, alongside);
         if (beside)
             continue;
         TracedPolyline loop;
-        loop.closed = true;
+        loop.closed = !pinched;
         std::vector<Vec3> positions;
         for (const TracePoint& p : way)
             positions.push_back(p.position);

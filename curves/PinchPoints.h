@@ -39,14 +39,23 @@ struct PinchPoint {
 constexpr double pinchTolerance = 1e-12;
 
 // Only double points whose origins are closer than this (radians) are asked
-// whether they lead into a pinch: the search's ends lay up to 0.15 apart
-// there (three strips, t = 0.5, 24 x 24), and elsewhere two sheets' origins
-// come this close only where the surface nearly pinches.
-constexpr double pinchLookout = 0.25;
+// whether they lead into a pinch: the search's ends lay up to 0.29 apart
+// there (three strips, t = 0.45, 24 x 24).
+constexpr double pinchLookout = 0.4;
 
 // The pinch that the double point with origins a and b leads into: one whose
 // origin lies no farther from either than they lie from each other.
 bool pinchNear(const ExactSurface& surface, const Vec3& a, const Vec3& b, PinchPoint& out);
+
+// Watches a follow for a pinch ahead: asks pinchNear each time the
+// origins have come twice as close as when it last asked, from pinchLookout
+// on.
+struct PinchWatch {
+    double lookout = pinchLookout;
+    PinchPoint pinch;  // once ahead() has said so
+
+    bool ahead(const ExactSurface& surface, const TracePoint& p);
+};
 
 // The points of the curve from `from` on into the pinch, appended to `out`,
 // each nearer it than the one before, up to where the origins are too close
