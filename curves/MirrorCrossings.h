@@ -25,14 +25,14 @@
 // 0.625; PinchPoints.h). So throughMirrorCrossings follows the four arms out
 // of each on the exact surface, one arm an orbit of the group and each way
 // from one end, until it comes into a point along an arm there or into a
-// pinch, and joins the ways straight on through the points (StarWays.h). The follows step warily
-// past every such point and past the points of the axis (`stars`). The new
-// curves replace the search's curves that run along them, and its pieces
-// within `reach` of a point on that point's two sheets. Where anything does
-// not fit (an arm or a follow that cannot be made, a way that comes into an
-// arm whose way leads elsewhere, a curve of the search that runs partly
-// along a new one and partly elsewhere) the curves are left as the search
-// made them.
+// pinch, and joins the ways straight on through the points (StarWays.h).
+// The follows step warily past every such point and past the points of the
+// axis (`stars`). The new curves replace the search's curves that run along
+// them, and its pieces within `reach` of a point on that point's two sheets.
+// Where anything does not fit (an arm or a follow that cannot be made, a way
+// that comes into an arm whose way leads elsewhere, a curve of the search
+// that runs partly along a new one and partly elsewhere) the curves are left
+// as the search made them.
 //
 // Positions are world units, origins unit vectors of the t = 0 sphere,
 // `reach` world units and `sheetReach` radians. Pure; the arms are followed

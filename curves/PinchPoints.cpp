@@ -70,8 +70,19 @@ bool PinchWatch::ahead(const ExactSurface& surface, const TracePoint& p)
     const double apart = angleBetween(p.ua, p.ub);
     if (!(apart < lookout))
         return false;
-    lookout = 0.5 * apart;
-    return pinchNear(surface, p.ua, p.ub, pinch);
+    PinchPoint found;
+    if (!pinchNear(surface, p.ua, p.ub, found)) {
+        lookout = 0.5 * apart;
+        return false;
+    }
+    // One left behind: asked again wherever the origins come closer still
+    // (the pinch at the other end of a curve a few hundredths long).
+    if (!(dot(found.position - p.position, p.tail) > 0)) {
+        lookout = apart;
+        return false;
+    }
+    pinch = found;
+    return true;
 }
 
 void followIntoPinch(const ExactSurface& surface, const TracePoint& from, const PinchPoint& pinch,

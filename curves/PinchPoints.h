@@ -3,11 +3,11 @@
 //
 // The corrugation method with few strips is not a regular homotopy: with
 // three strips from about t = 0.28 to 0.63, with four from about 0.38 to
-// 0.43, and with one or two over wider spans (five and more never, over 81
-// times), the surface's two tangents become parallel at isolated points, and
-// there it has a cross-cap (a Whitney umbrella). A double curve ends in each: its two
-// origins close in on the pinch's origin from either side, and its point
-// reaches the pinch as the square of their distance. Newton's method on
+// 0.43, and with one or two over wider spans (with five or more at none of
+// 81 times scanned), the surface's two tangents become parallel at isolated
+// points, and there it has a cross-cap (a Whitney umbrella). A double curve
+// ends in each: its two origins close in on the pinch's origin from either
+// side, and its point reaches the pinch as the square of their distance. Newton's method on
 // f(a) = f(b) refuses origins closer than minimumSeparation (SheetNewton.h),
 // so a curve ends that close to the pinch, a few ten-thousandths of a world
 // unit from it. The mesh's chains end a row or two short of it, the farther
@@ -35,7 +35,7 @@ struct PinchPoint {
 };
 
 // |f_e x f_n| at a pinch is at most this, world units squared per radian
-// squared (about a millionth of its size a facet away).
+// squared (a facet away from one it is of the order of 0.1).
 constexpr double pinchTolerance = 1e-12;
 
 // Only double points whose origins are closer than this (radians) are asked
@@ -47,9 +47,10 @@ constexpr double pinchLookout = 0.4;
 // origin lies no farther from either than they lie from each other.
 bool pinchNear(const ExactSurface& surface, const Vec3& a, const Vec3& b, PinchPoint& out);
 
-// Watches a follow for a pinch ahead: asks pinchNear each time the
+// Watches a follow for a pinch ahead of it: asks pinchNear each time the
 // origins have come twice as close as when it last asked, from pinchLookout
-// on.
+// on, or closer at all once it found one behind (a follow may start beside a
+// pinch it leaves).
 struct PinchWatch {
     double lookout = pinchLookout;
     PinchPoint pinch;  // once ahead() has said so

@@ -193,6 +193,15 @@ TEST(StarWays, WaysJoinStraightOnThroughThePoints)
     const std::vector<WayCurve> loop = joinWays(one, {{{at(1), at(-0.1)}, 1}, {{at(1), at(0.1)}, 0}});
     ASSERT_EQ(loop.size(), 1u);
     EXPECT_TRUE(loop[0].closed);
+    // The same point with both ways ending in a pinch: one open curve from
+    // the first pinch straight through the point into the second, made once.
+    const std::vector<WayCurve> between = joinWays(one, {{{at(0.5)}, -1, true}, {{at(-0.5)}, -1, true}});
+    ASSERT_EQ(between.size(), 1u);
+    EXPECT_FALSE(between[0].closed);
+    xs.clear();
+    for (const TracePoint& p : between[0].points)
+        xs.push_back(p.position.x);
+    EXPECT_EQ(xs, (std::vector<double>{0.5, 0.1, -0.5}));
 }
 
 // Boxes of no size in a plane (the points on a mirror) once made cells
