@@ -127,8 +127,8 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
             continue;
         if (pinched) {
             // Not a loop but a curve from one pinch to another (three strips,
-            // t = 0.325 to 0.375: two pinches a few hundredths apart). Followed
-            // on round, it came back from the pinch with its sheets traded.
+            // t = 0.375, 96 x 96: two pinches 0.002 apart). Followed on round,
+            // it came back from the pinch with its sheets traded.
             followIntoPinch(surface, way.back(), watch.pinch, steps, way);
             const TracePoint back = turnedBy(start, -1);
             std::vector<TracePoint> other;
