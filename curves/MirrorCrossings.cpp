@@ -369,12 +369,11 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
         fine.first = 0.25 * rho[k / 4];
         if (!followInRuns(surface, start, fine, stop, way.points))
             return false;
-        if (way.pinched) {
+        if (way.pinched)
             followIntoPinch(surface, way.points.empty() ? start : way.points.back(), watch.pinch, fine, way.points);
-            thinWay(start, 0.125 * steps.finest, steps.longest, way.points);
-            return true;
-        }
         thinWay(start, 0.125 * steps.finest, steps.longest, way.points);
+        if (way.pinched)
+            return true;
         const TracePoint& in = starts[static_cast<std::size_t>(way.arrival)];
         const TracePoint& previous = way.points.empty() ? start : way.points.back();
         way.points.push_back(orientedAlong(alignedWith(previous, in), in.position - previous.position));
