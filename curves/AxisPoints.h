@@ -14,7 +14,9 @@
 //
 // axisPoints finds the points: Newton's method on x = y = 0 from every facet
 // of the search mesh's fundamental domain whose shadow on the xy plane
-// covers the axis. followThroughAxisPoints follows the arms of the stars on
+// covers the axis, the facets near it split on the exact surface until
+// their shadows can be believed (points are born in pairs, both within one
+// facet). followThroughAxisPoints follows the arms of the stars on
 // the exact surface, one arm an orbit of the symmetry group and each way
 // between two points from one end, until it comes into a point along an arm
 // there, and joins the ways straight on through the points into curves.
