@@ -31,6 +31,12 @@ void thinWay(const TracePoint& start, double deviation, double longest, std::vec
     way = std::move(kept);
 }
 
+namespace {
+// Arms' starts closer than this (world units) are at one point: a way's
+// image comes into it placed by the group's turns, to within rounding.
+constexpr double samePoint = 1e-9;
+}
+
 std::vector<WayCurve> joinWays(const std::vector<TracePoint>& starts, const std::vector<ArmWay>& segments)
 {
     std::vector<WayCurve> made;
@@ -41,6 +47,8 @@ std::vector<WayCurve> joinWays(const std::vector<TracePoint>& starts, const std:
         for (;;) {
             const ArmWay& s = segments[k];
             used[k] = 1;
+            if (distance(line.points.back().position, starts[k].position) > samePoint)
+                line.points.push_back(alignedWith(line.points.back(), starts[k]));
             for (const TracePoint& p : s.points)
                 line.points.push_back(alignedWith(line.points.back(), p));
             if (s.pinched)
@@ -48,7 +56,8 @@ std::vector<WayCurve> joinWays(const std::vector<TracePoint>& starts, const std:
             used[static_cast<std::size_t>(s.arrival)] = 1;
             k = static_cast<std::size_t>(s.arrival) ^ 1;
             if (k == a0) {
-                line.points.pop_back();
+                if (distance(line.points.back().position, line.points.front().position) <= samePoint)
+                    line.points.pop_back();
                 line.closed = true;
                 return;
             }
