@@ -1,7 +1,7 @@
 // The double curves and triple points of one frame, as the front ends ask
 // for them, at times with many curves: corrugations at t = 0.4 and 0.5 (81
-// and 41 curves at 12 x 12, 0 and 1016 triple points), at t = 0.55 (16
-// curves and 1864 triple points, the curves through the points on the axis
+// and 49 curves at 12 x 12, 0 and 1016 triple points), at t = 0.55 (16
+// curves and 1880 triple points, the curves through the points on the axis
 // followed on the surface) and at t = 0.75, the slowest (94 curves, 1862
 // triple points, and the curves through the points where a sheet stands
 // square to a mirror followed on the surface), the ruled

@@ -304,7 +304,8 @@ std::vector<AxisPoint> axisPoints(const ExactSurface& surface, const SearchMesh&
 
 void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry& symmetry,
                              const std::vector<AxisPoint>& points, const FollowSteps& steps, double along,
-                             double sheetReach, double near, double endReach, std::vector<DoubleCurve>& curves)
+                             double sheetReach, double near, double endReach, std::vector<DoubleCurve>& curves,
+                             std::vector<TracedPolyline>& followed)
 {
     // While the strips are mirror images of themselves (up to t = 0.23 and
     // from t = 0.6 on, whatever their number), the points lie on the mirror
@@ -378,8 +379,9 @@ void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry&
         return;
     // The search's curves that run along the new ones go, and so do the
     // pieces it left round the points.
-    replaceAlong(
-        joinWays(starts, segments),
-        [&](std::size_t c, std::size_t i) { return pointNear(points, positionOf(curves[c].points[i]), near) >= 0; },
-        along, sheetReach, curves);
+    if (replaceAlong(
+            joinWays(starts, segments),
+            [&](std::size_t c, std::size_t i) { return pointNear(points, positionOf(curves[c].points[i]), near) >= 0; },
+            along, sheetReach, curves))
+        addWaysNearTheirPoints(symmetry, starts, orbits, segments, 2 * near, followed);
 }

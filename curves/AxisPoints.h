@@ -33,10 +33,14 @@
 // where a curve of the search runs partly along a new one and partly
 // elsewhere.
 //
+// Where they do replace them, the ways' stretches within two `near` of
+// their points are added to `followed`, for the triple points' search.
+//
 // Positions are world units, origins unit vectors of the t = 0 sphere.
 // Pure; the arms are followed on OpenMP threads; deterministic.
 #include <vector>
 
+#include "curves/CurveTracing.h"
 #include "curves/DoubleCurves.h"
 #include "curves/SearchMesh.h"
 #include "curves/TracePoint.h"
@@ -52,4 +56,5 @@ std::vector<AxisPoint> axisPoints(const ExactSurface& surface, const SearchMesh&
 
 void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry& symmetry,
                              const std::vector<AxisPoint>& points, const FollowSteps& steps, double along,
-                             double sheetReach, double near, double endReach, std::vector<DoubleCurve>& curves);
+                             double sheetReach, double near, double endReach, std::vector<DoubleCurve>& curves,
+                             std::vector<TracedPolyline>& followed);

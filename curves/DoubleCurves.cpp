@@ -97,7 +97,8 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     // down to its pieces within a row of the points. The search's ends lay
     // up to 3.5 rows from the points (eight strips, t = 0.545 to 0.595).
     const std::vector<AxisPoint> axis = axisPoints(surface, mesh);
-    followThroughAxisPoints(surface, symmetry, axis, steps, steps.finest, 3 * row, row, 4 * row, out.curves);
+    std::vector<TracedPolyline> followed;
+    followThroughAxisPoints(surface, symmetry, axis, steps, steps.finest, 3 * row, row, 4 * row, out.curves, followed);
     // While the strips are mirror images of themselves, the curves through
     // the points where a sheet stands square to a mirror are followed on the
     // surface itself; the search's ends lay up to 2 rows from them.
@@ -105,15 +106,16 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
     for (const AxisPoint& p : axis)
         stars.push_back(p.position);
     throughMirrorCrossings(surface, symmetry, mirrorCrossings(surface, mesh), stars, steps, 2 * row, 3 * row,
-                           out.curves);
+                           out.curves, followed);
     // Loops the mesh passed over are looked for only away from the curves
     // found: half a spacing, about as far as a facet reaches.
     const std::vector<TracedPolyline> missed =
         missedLoops(surface, mesh, index, nearMisses, out.curves, 0.5 * settings.spacing, steps);
     for (DoubleCurve& curve : placeImages(symmetry, missed))
         out.curves.push_back(std::move(curve));
-    // The triple points are looked for along every polyline traced or missed.
+    // The triple points are looked for along every polyline traced or missed,
+    // and along the ways followed, round the points they were followed through.
     traced.insert(traced.end(), missed.begin(), missed.end());
-    out.triplePoints = findTriplePoints(surface, mesh, index, traced);
+    out.triplePoints = findTriplePoints(surface, mesh, index, traced, followed);
     return out;
 }

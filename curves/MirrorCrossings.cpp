@@ -301,7 +301,8 @@ std::vector<MirrorCrossing> mirrorCrossings(const ExactSurface& surface, const S
 
 void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& symmetry,
                             const std::vector<MirrorCrossing>& crossings, const std::vector<Vec3>& stars,
-                            const FollowSteps& steps, double reach, double sheetReach, std::vector<DoubleCurve>& curves)
+                            const FollowSteps& steps, double reach, double sheetReach, std::vector<DoubleCurve>& curves,
+                            std::vector<TracedPolyline>& followed)
 {
     if (crossings.empty())
         return;
@@ -463,5 +464,6 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
             return onSheets(crossings[q], sheets.first, sheets.second);
         });
     };
-    replaceAlong(joinWays(starts, ways), passed, steps.finest, sheetReach, curves);
+    if (replaceAlong(joinWays(starts, ways), passed, steps.finest, sheetReach, curves))
+        addWaysNearTheirPoints(symmetry, starts, orbits, ways, reach, followed);
 }

@@ -32,13 +32,16 @@
 // Where anything does not fit (an arm or a follow that cannot be made, a way
 // that comes into an arm whose way leads elsewhere, a curve of the search
 // that runs partly along a new one and partly elsewhere) the curves are left
-// as the search made them.
+// as the search made them. Where they do replace them, the ways'
+// stretches within `reach` of their points are added to `followed`, for the
+// triple points' search.
 //
 // Positions are world units, origins unit vectors of the t = 0 sphere,
 // `reach` world units and `sheetReach` radians. Pure; the arms are followed
 // on OpenMP threads; deterministic.
 #include <vector>
 
+#include "curves/CurveTracing.h"
 #include "curves/DoubleCurves.h"
 #include "curves/SearchMesh.h"
 #include "curves/TracePoint.h"
@@ -62,4 +65,5 @@ std::vector<MirrorCrossing> mirrorCrossings(const ExactSurface& surface, const S
 
 void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& symmetry,
                             const std::vector<MirrorCrossing>& crossings, const std::vector<Vec3>& stars,
-                            const FollowSteps& steps, double reach, double sheetReach, std::vector<DoubleCurve>& curves);
+                            const FollowSteps& steps, double reach, double sheetReach, std::vector<DoubleCurve>& curves,
+                            std::vector<TracedPolyline>& followed);

@@ -1,6 +1,7 @@
 #include "curves/StarWays.h"
 
 #include <cmath>
+#include <numeric>
 
 #include "curves/CurveJoins.h"
 
@@ -142,5 +143,24 @@ void addMade(const std::vector<WayCurve>& made, std::vector<DoubleCurve>& curves
         for (const TracePoint& p : line.points)
             curve.points.push_back(curvePoint(p));
         curves.push_back(std::move(curve));
+    }
+}
+
+void addWaysNearTheirPoints(const SurfaceSymmetry& symmetry, const std::vector<TracePoint>& starts,
+                            const ArmOrbits& orbits, const std::vector<ArmWay>& ways, double reach,
+                            std::vector<TracedPolyline>& near)
+{
+    std::vector<int> everyElement(static_cast<std::size_t>(symmetry.order()));
+    std::iota(everyElement.begin(), everyElement.end(), 0);
+    for (std::size_t k = 0; k < ways.size(); ++k) {
+        if (orbits.representative[k] != k)
+            continue;
+        std::vector<TracePoint> stretch{starts[k]};
+        for (const TracePoint& p : ways[k].points) {
+            stretch.push_back(p);
+            if (distance(p.position, starts[k].position) > reach)
+                break;
+        }
+        near.push_back({std::move(stretch), false, everyElement, 0});
     }
 }

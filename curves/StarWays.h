@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "curves/ChordGrid.h"
+#include "curves/CurveTracing.h"
 #include "curves/DoubleCurves.h"
 #include "curves/SheetChart.h"
 #include "curves/TracePoint.h"
@@ -164,6 +165,14 @@ bool placeWays(const SurfaceSymmetry& symmetry, const ArmOrbits& orbits, Image&&
 // across the point (from arm j straight to the way of arm j ^ 1, it strayed
 // 0.016 from a loop sharply bent there: three strips, t = 0.85, 12 x 12).
 std::vector<WayCurve> joinWays(const std::vector<TracePoint>& starts, const std::vector<ArmWay>& segments);
+
+// Adds each representative arm's way as far as `reach` from its start, and
+// a point on, with every image under the group: where the search's chains
+// ran astray round the points, for the triple points' search
+// (TriplePoints.h).
+void addWaysNearTheirPoints(const SurfaceSymmetry& symmetry, const std::vector<TracePoint>& starts,
+                            const ArmOrbits& orbits, const std::vector<ArmWay>& ways, double reach,
+                            std::vector<TracedPolyline>& near);
 
 // The made lines' chords over a grid, with their two sheets' origins.
 struct MadeChords {

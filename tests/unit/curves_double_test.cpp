@@ -300,14 +300,18 @@ TEST(DoubleCurves, NothingIsMissingAgainstAFinerMeshSearchedWithoutSymmetry)
 // Seen from one sheet, the curves of it with two others cross where the
 // three meet. Every such crossing of the found curves, taken pair by pair
 // without the symmetry and refined from where the chords cross, is a
-// reported triple point.
+// reported triple point. Beside the points the curves were followed through,
+// the search's own chains run astray: eight strips missed 16 such points at
+// t = 0.55 and 32 at t = 0.7.
 TEST(DoubleCurves, EveryCrossingOfTwoCurvesIsAReportedTriplePoint)
 {
     // Refined points of one place agree to far better than this; reported
     // points are merged within 1e-7.
     constexpr double samePlace = 1e-6;
     const Case cases[] = {{EversionMethod::Corrugations, 8, 0.5},
+                          {EversionMethod::Corrugations, 8, 0.55},
                           {EversionMethod::Corrugations, 8, 0.6},
+                          {EversionMethod::Corrugations, 8, 0.7},
                           {EversionMethod::Corrugations, 8, 0.75},
                           {EversionMethod::Ruled, 3, 0.475}};
     for (const Case& c : cases) {
