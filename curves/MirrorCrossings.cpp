@@ -356,7 +356,8 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
             for (int k = 0; k < 4 && all; ++k) {
                 all = armStart(surface, x, k, rho[q], made[k]);
                 const Vec3 away = made[k].position - x.position, w = armDirection(x, k);
-                offset = std::fmax(offset, length(away - w * dot(away, w)));
+                if (all)
+                    offset = std::fmax(offset, length(away - w * dot(away, w)));
             }
             if (!all) {
                 // Nearer still, an arm could not be made: the last ones stand.

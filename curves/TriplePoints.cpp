@@ -26,11 +26,11 @@ using Estimate = std::array<Vec3, 3>;
 // nearest mesh vertices, as this search did before, lost 1,584 (10 %).
 // Refining them all costs about 1.8 times as much at the busiest times.
 constexpr double sameEstimate = 1e-9;
-// A followed way's estimate rounded alike to one of the search's curves (to
-// this, radians) is left to that one.
+// A followed way's estimate that rounds (to this, radians) alike to one from
+// the search's curves is left to that one.
 // NOTE: eight strips, 12 x 12: refining every estimate of the ways cost 43 %
 // more instructions a search at t = 0.75 (with the ways' every point) and
-// 25 % at t = 0.55; so, 4.6 % and 8 %.
+// 25 % at t = 0.55; as here, 4.6 % and 8 %.
 constexpr double followedNear = 1e-3;
 
 Vec3 positionOf(const TriplePoint& p)
