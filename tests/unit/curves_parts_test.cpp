@@ -206,6 +206,38 @@ TEST(StarWays, WaysJoinStraightOnThroughThePoints)
     EXPECT_EQ(xs, (std::vector<double>{0.5, 0.1, -0.1, -0.5}));
 }
 
+// The triple points' search is given each representative way's first
+// stretch: as far as the reach from its start and one point on (the chord
+// that leaves the reach), every image, and nothing of the arms whose ways
+// are others' turned.
+TEST(StarWays, TheWaysNearTheirPointsStopAPointPastTheReach)
+{
+    const auto at = [](double x) {
+        TracePoint p{};
+        p.position = {x, 0, 0};
+        return p;
+    };
+    const SurfaceSymmetry symmetry = surfaceSymmetry(EversionMethod::Corrugations, 8);
+    const std::vector<TracePoint> starts{at(0), at(1), at(5)};
+    std::vector<ArmWay> ways(3);
+    ways[0].points = {at(0.1), at(0.2), at(0.3), at(0.4)};
+    ways[1].points = {at(1.05)};
+    ways[2].points = {at(5.1), at(5.3)};
+    const ArmOrbits orbits{{0, 1, 0}, {0, 0, 3}};
+    std::vector<TracedPolyline> near;
+    addWaysNearTheirPoints(symmetry, starts, orbits, ways, 0.15, near);
+    ASSERT_EQ(near.size(), 2u);
+    const std::vector<std::vector<double>> xs{{0, 0.1, 0.2}, {1, 1.05}};
+    for (std::size_t k = 0; k < near.size(); ++k) {
+        std::vector<double> x;
+        for (const TracePoint& p : near[k].points)
+            x.push_back(p.position.x);
+        EXPECT_EQ(x, xs[k]);
+        EXPECT_FALSE(near[k].closed);
+        EXPECT_EQ(near[k].images.size(), static_cast<std::size_t>(symmetry.order()));
+    }
+}
+
 // Boxes of no size in a plane (the points on a mirror) once made cells
 // 1e-5 wide, 10^9 of them, and a search took minutes.
 TEST(TriangleGrid, PointsInAPlaneMakeFewCells)
