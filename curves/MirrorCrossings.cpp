@@ -350,25 +350,24 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
         if (x.element != 0)
             continue;
         TracePoint made[4];
-        for (int halvings = 0;; ++halvings) {
+        double tried = rho[q];
+        for (int halvings = 0; halvings <= 3; ++halvings, tried *= 0.5) {
             double offset = 0;
             bool all = true;
             for (int k = 0; k < 4 && all; ++k) {
-                all = armStart(surface, x, k, rho[q], made[k]);
+                all = armStart(surface, x, k, tried, made[k]);
                 const Vec3 away = made[k].position - x.position, w = armDirection(x, k);
                 if (all)
                     offset = std::fmax(offset, length(away - w * dot(away, w)));
             }
-            if (!all) {
-                // Nearer still, an arm could not be made: the last ones stand.
-                failed[q] = halvings == 0;
-                rho[q] *= halvings == 0 ? 1 : 2;
+            // Nearer still, an arm could not be made: the last ones stand.
+            failed[q] = !all && halvings == 0;
+            if (!all)
                 break;
-            }
             std::copy(made, made + 4, starts.begin() + static_cast<long>(4 * q));
-            if (offset <= bent || halvings == 3)
+            rho[q] = tried;
+            if (offset <= bent)
                 break;
-            rho[q] *= 0.5;
         }
     }
     if (std::any_of(failed.begin(), failed.end(), [](char f) { return f != 0; }))
@@ -442,12 +441,12 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
     // instructions a search, following each way from one end 122 M. Over 41
     // times with 3, 4, 5 and 8 strips at 24 to 96 patches, following every
     // arm where that did not come out right did not either, in any of 12
-    // searches. Of the 156 searches that found crossings, a way crossed over
-    // in 6 (those looked at beside a point of the axis, where crossings of
-    // several planes gather within a hundredth; following with steps a
-    // quarter and a sixteenth as long crossed over the same). In 6 a follow could
-    // not go on (three strips, t = 0.6 and 0.625): it came into a pinch, where
-    // the way now ends.
+    // searches. Of the 156 searches that found crossings, a way came into the
+    // wrong arm in 6 while arms were told by direction (armArrivedAlong now
+    // tells them by height); with steps of half the distance to a crossing,
+    // a follow crossed over to another curve in one (five strips, t = 0.7,
+    // 96 x 96). In 6 a follow could not go on (three strips, t = 0.6 and
+    // 0.625): it came into a pinch, where the way now ends.
     std::vector<ArmWay> ways(starts.size());
     if (!followFromOneEnd(symmetry, starts, orbits, follow, image, ways) || !placeWays(symmetry, orbits, image, ways))
         return;
