@@ -130,16 +130,20 @@ struct Count {
     std::size_t curves;
     std::size_t open = 0;
 };
+void expectCount(const DoubleCurveSet& set, const Case& c, std::size_t curves, std::size_t open)
+{
+    EXPECT_EQ(set.curves.size(), curves) << c;
+    EXPECT_EQ(std::count_if(set.curves.begin(), set.curves.end(), [](const DoubleCurve& d) { return !d.closed; }),
+              static_cast<long>(open))
+        << c;
+}
+
 DoubleCurveSet wholeAtBothResolutions(const Count& k)
 {
     constexpr double lengthAgreement = 0.005;
     const DoubleCurveSet coarse = find(k.c), fine = find(k.c, 48);
-    for (const DoubleCurveSet* set : {&coarse, &fine}) {
-        EXPECT_EQ(set->curves.size(), k.curves) << k.c;
-        EXPECT_EQ(std::count_if(set->curves.begin(), set->curves.end(), [](const DoubleCurve& c) { return !c.closed; }),
-                  static_cast<long>(k.open))
-            << k.c;
-    }
+    for (const DoubleCurveSet* set : {&coarse, &fine})
+        expectCount(*set, k.c, k.curves, k.open);
     EXPECT_NEAR(totalLength(coarse), totalLength(fine), lengthAgreement * totalLength(fine)) << k.c;
     return coarse;
 }
@@ -642,10 +646,7 @@ TEST(DoubleCurves, CurvesEndWhereTheSurfacePinches)
     for (const Fold& f : {Fold{{EversionMethod::Corrugations, 3, 0.325}, 48, 19, 18},
                           Fold{{EversionMethod::Corrugations, 3, 0.375}, 96, 19, 18}}) {
         const DoubleCurveSet set = find(f.c, f.patches);
-        EXPECT_EQ(set.curves.size(), f.curves) << f.c;
-        EXPECT_EQ(std::count_if(set.curves.begin(), set.curves.end(), [](const DoubleCurve& c) { return !c.closed; }),
-                  static_cast<long>(f.open))
-            << f.c;
+        expectCount(set, f.c, f.curves, f.open);
         endsAtPinchesOnly(f.c, set);
     }
 }

@@ -128,11 +128,6 @@ TEST(TriangleGrid, AQueryFindsEveryOverlappingBoxOnceAndStopsAtOne)
 // bending at every point keeps them all.
 TEST(StarWays, AThinnedWayStaysWithinItsDeviation)
 {
-    const auto pointAt = [](double x, double y) {
-        TracePoint p{};
-        p.position = {x, y, 0};
-        return p;
-    };
     const TracePoint start = pointAt(0, 0);
     std::vector<TracePoint> way;
     for (int k = 1; k <= 200; ++k)
@@ -163,11 +158,7 @@ TEST(StarWays, AThinnedWayStaysWithinItsDeviation)
 // comes back into its own point makes a loop of its own.
 TEST(StarWays, WaysJoinStraightOnThroughThePoints)
 {
-    const auto at = [](double x) {
-        TracePoint p{};
-        p.position = {x, 0, 0};
-        return p;
-    };
+    const auto at = [](double x) { return pointAt(x, 0); };
     // Point A has arms 0 and 1, point B arms 2 and 3; A's arm 0 comes into
     // B's arm 2 and B's arm 3 into A's arm 1.
     const std::vector<TracePoint> starts{at(0.1), at(-0.1), at(0.9), at(1.1)};
@@ -212,11 +203,7 @@ TEST(StarWays, WaysJoinStraightOnThroughThePoints)
 // are others' turned.
 TEST(StarWays, TheWaysNearTheirPointsStopAPointPastTheReach)
 {
-    const auto at = [](double x) {
-        TracePoint p{};
-        p.position = {x, 0, 0};
-        return p;
-    };
+    const auto at = [](double x) { return pointAt(x, 0); };
     const SurfaceSymmetry symmetry = surfaceSymmetry(EversionMethod::Corrugations, 8);
     const std::vector<TracePoint> starts{at(0), at(1), at(5)};
     std::vector<ArmWay> ways(3);
