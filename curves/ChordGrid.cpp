@@ -15,14 +15,9 @@ void ChordGrid::build()
 ChordGrid chordGridOf(const std::vector<DoubleCurve>& curves)
 {
     ChordGrid c;
-    for (const DoubleCurve& curve : curves) {
-        const std::size_t n = curve.points.size();
-        for (std::size_t i = 0; i < n && (i + 1 < n || (curve.closed && n > 1)); ++i) {
-            const double* p = curve.points[i].position;
-            const double* q = curve.points[(i + 1) % n].position;
-            c.add({p[0], p[1], p[2]}, {q[0], q[1], q[2]});
-        }
-    }
+    forEachChord(curves, [&](const CurvePoint& p, const CurvePoint& q) {
+        c.add({p.position[0], p.position[1], p.position[2]}, {q.position[0], q.position[1], q.position[2]});
+    });
     c.build();
     return c;
 }

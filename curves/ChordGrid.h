@@ -26,11 +26,35 @@ struct ChordGrid {
             return segmentDistance(p, ends[k].first, ends[k].second) <= reach && test(k);
         });
     }
+    // Calls visit(k) once for each chord k within `reach` of p; `stamps` and
+    // `query` as TriangleGrid::forEachOverlapping's.
+    template <class Visit>
+    void forEachNear(const Vec3& p, double reach, std::vector<std::uint32_t>& stamps, std::uint32_t query,
+                     Visit&& visit) const
+    {
+        const Box box{{p.x - reach, p.y - reach, p.z - reach}, {p.x + reach, p.y + reach, p.z + reach}};
+        grid.forEachOverlapping(boxes, box, stamps, query, [&](std::uint32_t k) {
+            if (segmentDistance(p, ends[k].first, ends[k].second) <= reach)
+                visit(k);
+        });
+    }
     bool near(const Vec3& p, double reach) const
     {
         return anyNear(p, reach, [](std::uint32_t) { return true; });
     }
 };
 
-// Every chord of the curves, a closed curve's last to its first included.
+// Calls visit(p, q) for every chord of the curves in turn, from point p to
+// point q, a closed curve's last to its first included.
+template <class Visit>
+void forEachChord(const std::vector<DoubleCurve>& curves, Visit&& visit)
+{
+    for (const DoubleCurve& curve : curves) {
+        const std::size_t n = curve.points.size();
+        for (std::size_t i = 0; i < n && (i + 1 < n || (curve.closed && n > 1)); ++i)
+            visit(curve.points[i], curve.points[(i + 1) % n]);
+    }
+}
+
+// Every chord of the curves, numbered as forEachChord visits them.
 ChordGrid chordGridOf(const std::vector<DoubleCurve>& curves);

@@ -20,6 +20,17 @@ bool nearLoop(const Vec3& p, const std::vector<Vec3>& loop, double reach)
     return false;
 }
 
+// Whether p comes within `reach` of a chord of the closed loop `loop` whose
+// first point lies on p's two sheets.
+bool nearLoopOn(const TracePoint& p, const std::vector<TracePoint>& loop, double reach, double close)
+{
+    for (std::size_t i = 0; i < loop.size(); ++i)
+        if (segmentDistance(p.position, loop[i].position, loop[(i + 1) % loop.size()].position) <= reach &&
+            sameTwoSheets({p.ua, p.ub}, {loop[i].ua, loop[i].ub}, close))
+            return true;
+    return false;
+}
+
 Vec3 middle(const SearchMesh& mesh, std::uint32_t t)
 {
     const auto& v = mesh.triangles[t];
@@ -42,6 +53,25 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
     if (nearMisses.empty())
         return {};
     const ChordGrid known = chordGridOf(found);
+    const double cell = 4 * std::numbers::pi / (2 * mesh.hemisphereRows);
+    const double sheetClose = std::cos(cell);
+    // The two sheets of each chord found (at its first point, as unit
+    // vectors), made when first asked for: a search asks for some of them.
+    std::vector<const CurvePoint*> starts;
+    forEachChord(found, [&](const CurvePoint& p, const CurvePoint&) { starts.push_back(&p); });
+    std::vector<OriginPair> chordSheets(starts.size());
+    std::vector<char> made(starts.size(), 0);
+    const auto sheetsOf = [&](std::uint32_t k) -> const OriginPair& {
+        if (!made[k]) {
+            chordSheets[k] = {unitOfOrigin(starts[k]->a), unitOfOrigin(starts[k]->b)};
+            made[k] = 1;
+        }
+        return chordSheets[k];
+    };
+    // Whether a chord found within `reach` of p runs on the two sheets `on`.
+    const auto knownOn = [&](const Vec3& p, double reach, const OriginPair& on) {
+        return known.anyNear(p, reach, [&](std::uint32_t k) { return sameTwoSheets(sheetsOf(k), on, sheetClose); });
+    };
     // Whether a curve found passes within the clearance of each domain
     // triangle's middle; the group maps the curves onto themselves, so the
     // same holds for the triangle's images.
@@ -50,42 +80,77 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
         asked[p.a] = asked[p.b % domain] = 1;
     for (std::uint32_t t = 0; t < domain; ++t)
         nearFound[t] = asked[t] && known.near(middle(mesh, t), clearance);
-    std::vector<Seed> seeds;
-    for (const TrianglePair& p : nearMisses)
-        if (!nearFound[p.a] && !nearFound[p.b % domain]) {
-            Seed s;
-            s.a = p.a;
-            s.b = p.b;
-            seeds.push_back(s);
-        }
+    // A curve found near a pair accounts for it only if it runs on the pair's
+    // two sheets (origins within `cell` of the triangles' middles): where a
+    // third sheet passes close, a loop of two of them lies beside a curve of
+    // others.
+    // NOTE: eight strips, t = 0.455, 24 x 24: sixteen loops 0.078 long lay
+    // 0.002 from a curve with one sheet of theirs and one 1.2 radians away,
+    // and went unseen (57 curves at 48 x 48, 41 here); five strips, t = 0.825:
+    // ten loops 0.23 long, 0.0007 from such a curve.
+    // For each triangle near a curve found, the other sheets of the chords
+    // near it that run on its own sheet: a pair with it is accounted for if
+    // its second triangle's sheet is one of them. The group maps the curves
+    // onto themselves, so a triangle's image has their images.
+    std::vector<std::vector<Vec3>> others(domain);
+    {
+        std::vector<std::uint32_t> stamps(known.ends.size(), 0);
+        std::uint32_t query = 0;
+        for (std::uint32_t t = 0; t < domain; ++t)
+            if (nearFound[t]) {
+                const Vec3& own = index.domainMiddles[t];
+                known.forEachNear(middle(mesh, t), clearance, stamps, ++query, [&](std::uint32_t k) {
+                    const OriginPair& on = sheetsOf(k);
+                    if (dot(on.first, own) > sheetClose)
+                        others[t].push_back(on.second);
+                    if (dot(on.second, own) > sheetClose)
+                        others[t].push_back(on.first);
+                });
+            }
+    }
+    const auto accounted = [&](std::uint32_t t, const Vec3& other) {
+        return std::any_of(others[t].begin(), others[t].end(), [&](const Vec3& o) { return dot(o, other) > sheetClose; });
+    };
+    std::vector<TrianglePair> tried;
+    for (const TrianglePair& p : nearMisses) {
+        const std::uint32_t tb = p.b % domain;
+        const int g = mesh.elementOf(p.b);
+        const Vec3 oa = index.domainMiddles[p.a], ob = index.domainMiddles[tb];
+        // b's triangle is brought back to the domain with the pair.
+        if ((!nearFound[p.a] || !accounted(p.a, applySymmetry(symmetry, g, ob))) &&
+            (!nearFound[tb] || !accounted(tb, applySymmetry(symmetry, symmetry.inverse(g), oa))))
+            tried.push_back(p);
+    }
     // Of the pairs in one cell of space twice the clearance wide, between the
     // same two cells of the sphere four rows wide, the first stands for all:
     // their estimates lead Newton's method alike.
     // NOTE: ruled, two lobes, t = 0.5, 24 x 24: of 2,531 pairs that came
     // near, 363 were tried, and none met.
+    std::vector<Seed> seeds;
     {
-        const double cell = 4 * std::numbers::pi / (2 * mesh.hemisphereRows);
         const auto rounded = [](const Vec3& v, double size) {
             return std::array<long long, 3>{std::llround(v.x / size), std::llround(v.y / size), std::llround(v.z / size)};
         };
         std::vector<std::pair<std::array<long long, 9>, std::size_t>> keys;
-        for (std::size_t k = 0; k < seeds.size(); ++k) {
-            const Seed& s = seeds[k];
+        for (std::size_t k = 0; k < tried.size(); ++k) {
+            const TrianglePair& s = tried[k];
             const auto p = rounded((middle(mesh, s.a) + middle(mesh, s.b)) * 0.5, 2 * clearance);
             const auto oa = rounded(index.domainMiddles[s.a], cell);
             const auto ob = rounded(applySymmetry(symmetry, mesh.elementOf(s.b), index.domainMiddles[s.b % domain]), cell);
             keys.push_back({{p[0], p[1], p[2], oa[0], oa[1], oa[2], ob[0], ob[1], ob[2]}, k});
         }
         std::sort(keys.begin(), keys.end());
-        std::vector<char> kept(seeds.size(), 0);
+        std::vector<char> kept(tried.size(), 0);
         for (std::size_t i = 0; i < keys.size(); ++i)
             if (i == 0 || keys[i].first != keys[i - 1].first)
                 kept[keys[i].second] = 1;
-        std::vector<Seed> first;
-        for (std::size_t k = 0; k < seeds.size(); ++k)
-            if (kept[k])
-                first.push_back(seeds[k]);
-        seeds = std::move(first);
+        for (std::size_t k = 0; k < tried.size(); ++k)
+            if (kept[k]) {
+                Seed s;
+                s.a = tried[k].a;
+                s.b = tried[k].b;
+                seeds.push_back(s);
+            }
     }
 
     // Newton's method from the pair's middles; a point it finds near the
@@ -100,30 +165,40 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
         const Vec3 estimate = (middle(mesh, s.a) + middle(mesh, s.b)) * 0.5;
         s.found = probeDoublePoint(surface, index.domainMiddles[s.a],
                                    applySymmetry(symmetry, mesh.elementOf(s.b), index.domainMiddles[tb]), s.solution) &&
-                  distance(s.solution.a.position, estimate) <= 2 * clearance &&
-                  !known.near(s.solution.a.position, clearance);
+                  distance(s.solution.a.position, estimate) <= 2 * clearance;
     }
+    for (Seed& s : seeds)
+        s.found = s.found && !knownOn(s.solution.a.position, clearance, {s.solution.a.unit, s.solution.b.unit});
 
     // Each seed not on a loop kept already is followed round; the loops are
     // kept with their distinct images.
     std::vector<TracedPolyline> loops;
-    std::vector<std::vector<Vec3>> placed;  // every image of every loop kept
+    std::vector<std::vector<TracePoint>> placed;  // every image of every loop kept
     const double alongside = 0.25 * clearance;
     for (const Seed& s : seeds) {
-        if (!s.found || std::any_of(placed.begin(), placed.end(), [&](const std::vector<Vec3>& loop) {
-                return nearLoop(s.solution.a.position, loop, clearance);
-            }))
+        if (!s.found)
             continue;
         const TracePoint start = fromSolution(s.solution);
+        if (std::any_of(placed.begin(), placed.end(), [&](const std::vector<TracePoint>& loop) {
+                return nearLoopOn(start, loop, clearance, sheetClose);
+            }))
+            continue;
         std::vector<TracePoint> way{start};
         int made = 0;
         PinchWatch watch;
-        bool pinched = false;
+        bool pinched = false, backward = false;
         const bool ended = followCurve(surface, start, steps, [&](const TracePoint& p, double& step) {
-            pinched = watch.ahead(surface, p);
-            return pinched || (++made > 3 && distance(p.position, start.position) <= step);
+            // A step that goes back against the way it was heading has
+            // crossed to the way back of a curve that turns on itself
+            // sharply, and that way passes by the start (four strips,
+            // t = 0.445, 24 x 24: "loops" 0.008 long with three points, where
+            // the curve runs on for 0.02 and more).
+            const TracePoint& before = way.size() > 1 ? way[way.size() - 2] : start;
+            backward = way.size() > 1 && dot(p.position - before.position, before.tail) <= 0;
+            pinched = !backward && watch.ahead(surface, p);
+            return backward || pinched || (++made > 3 && distance(p.position, start.position) <= step);
         }, way);
-        if (!ended)
+        if (!ended || backward)
             continue;
         if (pinched) {
             // Not a loop but a curve from one pinch to another (three strips,
@@ -143,7 +218,9 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
         }
         bool beside = false;
         for (std::size_t i = 0; i < way.size() && !beside; ++i)
-            beside = known.near(way[i].position, alongside) && known.near(way[(i + 1) % way.size()].position, alongside);
+            beside = knownOn(way[i].position, alongside, {way[i].ua, way[i].ub}) &&
+                     knownOn(way[(i + 1) % way.size()].position, alongside,
+                             {way[(i + 1) % way.size()].ua, way[(i + 1) % way.size()].ub});
         if (beside)
             continue;
         TracedPolyline loop;
@@ -162,8 +239,8 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
         }
         for (const int g : loop.images) {
             placed.emplace_back();
-            for (const Vec3& p : positions)
-                placed.back().push_back(applySymmetry(symmetry, g, p));
+            for (const TracePoint& p : way)
+                placed.back().push_back(mapped(symmetry, g, p));
         }
         loop.points = std::move(way);
         loops.push_back(std::move(loop));
