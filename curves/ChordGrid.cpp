@@ -21,3 +21,24 @@ ChordGrid chordGridOf(const std::vector<DoubleCurve>& curves)
     c.build();
     return c;
 }
+
+SheetChords::SheetChords(const std::vector<DoubleCurve>& curves) : chords(chordGridOf(curves))
+{
+    forEachChord(curves, [&](const CurvePoint& p, const CurvePoint&) { starts.push_back(&p); });
+    sheets.resize(starts.size());
+    made.resize(starts.size(), 0);
+}
+
+const OriginPair& SheetChords::sheetsOf(std::uint32_t k)
+{
+    if (!made[k]) {
+        sheets[k] = {unitOfOrigin(starts[k]->a), unitOfOrigin(starts[k]->b)};
+        made[k] = 1;
+    }
+    return sheets[k];
+}
+
+bool SheetChords::nearOn(const Vec3& p, double reach, const OriginPair& on, double close)
+{
+    return chords.anyNear(p, reach, [&](std::uint32_t k) { return sameTwoSheets(sheetsOf(k), on, close); });
+}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "curves/DoubleCurves.h"
+#include "curves/SheetChart.h"
 #include "curves/TriangleGrid.h"
 
 struct ChordGrid {
@@ -58,3 +59,24 @@ void forEachChord(const std::vector<DoubleCurve>& curves, Visit&& visit)
 
 // Every chord of the curves, numbered as forEachChord visits them.
 ChordGrid chordGridOf(const std::vector<DoubleCurve>& curves);
+
+// The chords of curves over a grid, with the two sheets at each chord's first
+// point (origins as unit vectors), made when first asked for: a search asks
+// for a few of them. Keeps pointers into the curves, which must outlive it
+// unchanged; one thread at a time.
+class SheetChords {
+public:
+    explicit SheetChords(const std::vector<DoubleCurve>& curves);
+
+    const ChordGrid& grid() const { return chords; }
+    const OriginPair& sheetsOf(std::uint32_t k);
+    // Whether a chord within `reach` of p lies on the two sheets `on` (each
+    // origin within the angle whose cosine is `close` of its fellow's).
+    bool nearOn(const Vec3& p, double reach, const OriginPair& on, double close);
+
+private:
+    ChordGrid chords;
+    std::vector<const CurvePoint*> starts;
+    std::vector<OriginPair> sheets;
+    std::vector<char> made;
+};

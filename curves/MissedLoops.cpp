@@ -8,6 +8,7 @@
 
 #include "curves/ChordGrid.h"
 #include "curves/PinchPoints.h"
+#include "curves/RoundFollow.h"
 #include "curves/SheetNewton.h"
 
 namespace {
@@ -52,26 +53,10 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
     const std::uint32_t domain = static_cast<std::uint32_t>(mesh.domainTriangles);
     if (nearMisses.empty())
         return {};
-    const ChordGrid known = chordGridOf(found);
+    SheetChords sheetChords(found);
+    const ChordGrid& known = sheetChords.grid();
     const double cell = 4 * std::numbers::pi / (2 * mesh.hemisphereRows);
     const double sheetClose = std::cos(cell);
-    // The two sheets of each chord found (at its first point, as unit
-    // vectors), made when first asked for: a search asks for some of them.
-    std::vector<const CurvePoint*> starts;
-    forEachChord(found, [&](const CurvePoint& p, const CurvePoint&) { starts.push_back(&p); });
-    std::vector<OriginPair> chordSheets(starts.size());
-    std::vector<char> made(starts.size(), 0);
-    const auto sheetsOf = [&](std::uint32_t k) -> const OriginPair& {
-        if (!made[k]) {
-            chordSheets[k] = {unitOfOrigin(starts[k]->a), unitOfOrigin(starts[k]->b)};
-            made[k] = 1;
-        }
-        return chordSheets[k];
-    };
-    // Whether a chord found within `reach` of p runs on the two sheets `on`.
-    const auto knownOn = [&](const Vec3& p, double reach, const OriginPair& on) {
-        return known.anyNear(p, reach, [&](std::uint32_t k) { return sameTwoSheets(sheetsOf(k), on, sheetClose); });
-    };
     // Whether a curve found passes within the clearance of each domain
     // triangle's middle; the group maps the curves onto themselves, so the
     // same holds for the triangle's images.
@@ -100,7 +85,7 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
             if (nearFound[t]) {
                 const Vec3& own = index.domainMiddles[t];
                 known.forEachNear(middle(mesh, t), clearance, stamps, ++query, [&](std::uint32_t k) {
-                    const OriginPair& on = sheetsOf(k);
+                    const OriginPair& on = sheetChords.sheetsOf(k);
                     if (dot(on.first, own) > sheetClose)
                         others[t].push_back(on.second);
                     if (dot(on.second, own) > sheetClose)
@@ -168,7 +153,7 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
                   distance(s.solution.a.position, estimate) <= 2 * clearance;
     }
     for (Seed& s : seeds)
-        s.found = s.found && !knownOn(s.solution.a.position, clearance, {s.solution.a.unit, s.solution.b.unit});
+        s.found = s.found && !sheetChords.nearOn(s.solution.a.position, clearance, {s.solution.a.unit, s.solution.b.unit}, sheetClose);
 
     // Each seed not on a loop kept already is followed round; the loops are
     // kept with their distinct images.
@@ -183,28 +168,16 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
                 return nearLoopOn(start, loop, clearance, sheetClose);
             }))
             continue;
-        std::vector<TracePoint> way{start};
-        int made = 0;
-        PinchWatch watch;
-        bool pinched = false, backward = false;
-        const bool ended = followCurve(surface, start, steps, [&](const TracePoint& p, double& step) {
-            // A step that goes back against the way it was heading has
-            // crossed to the way back of a curve that turns on itself
-            // sharply, and that way passes by the start (four strips,
-            // t = 0.445, 24 x 24: "loops" 0.008 long with three points, where
-            // the curve runs on for 0.02 and more).
-            const TracePoint& before = way.size() > 1 ? way[way.size() - 2] : start;
-            backward = way.size() > 1 && dot(p.position - before.position, before.tail) <= 0;
-            pinched = !backward && watch.ahead(surface, p);
-            return backward || pinched || (++made > 3 && distance(p.position, start.position) <= step);
-        }, way);
-        if (!ended || backward)
+        RoundWay round = followRound(surface, start, steps);
+        if (round.end == RoundEnd::Lost)
             continue;
+        std::vector<TracePoint> way = std::move(round.points);
+        const bool pinched = round.end == RoundEnd::Pinch;
         if (pinched) {
             // Not a loop but a curve from one pinch to another (three strips,
             // t = 0.375, 96 x 96: two pinches 0.002 apart). Followed on round,
             // it came back from the pinch with its sheets traded.
-            followIntoPinch(surface, way.back(), watch.pinch, steps, way);
+            followIntoPinch(surface, way.back(), round.pinch, steps, way);
             const TracePoint back = turnedBy(start, -1);
             std::vector<TracePoint> other;
             PinchWatch second;
@@ -213,14 +186,12 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
                 continue;
             followIntoPinch(surface, other.empty() ? back : other.back(), second.pinch, steps, other);
             way.insert(way.begin(), other.rbegin(), other.rend());
-        } else if (way.size() > 3 && distance(way.back().position, start.position) < steps.finest) {
-            way.pop_back();
         }
         bool beside = false;
         for (std::size_t i = 0; i < way.size() && !beside; ++i)
-            beside = knownOn(way[i].position, alongside, {way[i].ua, way[i].ub}) &&
-                     knownOn(way[(i + 1) % way.size()].position, alongside,
-                             {way[(i + 1) % way.size()].ua, way[(i + 1) % way.size()].ub});
+            beside = sheetChords.nearOn(way[i].position, alongside, {way[i].ua, way[i].ub}, sheetClose) &&
+                     sheetChords.nearOn(way[(i + 1) % way.size()].position, alongside,
+                                        {way[(i + 1) % way.size()].ua, way[(i + 1) % way.size()].ub}, sheetClose);
         if (beside)
             continue;
         TracedPolyline loop;

@@ -1,0 +1,28 @@
+#include "curves/RoundFollow.h"
+
+RoundWay followRound(const ExactSurface& surface, const TracePoint& start, const FollowSteps& steps)
+{
+    RoundWay round;
+    std::vector<TracePoint>& way = round.points;
+    way.push_back(start);
+    int made = 0;
+    PinchWatch watch;
+    bool pinched = false, backward = false;
+    const bool ended = followCurve(surface, start, steps, [&](const TracePoint& p, double& step) {
+        const TracePoint& before = way.size() > 1 ? way[way.size() - 2] : start;
+        backward = way.size() > 1 && dot(p.position - before.position, before.tail) <= 0;
+        pinched = !backward && watch.ahead(surface, p);
+        return backward || pinched || (++made > 3 && distance(p.position, start.position) <= step);
+    }, way);
+    if (!ended || backward)
+        return round;
+    if (pinched) {
+        round.end = RoundEnd::Pinch;
+        round.pinch = watch.pinch;
+        return round;
+    }
+    round.end = RoundEnd::Round;
+    if (way.size() > 3 && distance(way.back().position, start.position) < steps.finest)
+        way.pop_back();
+    return round;
+}
