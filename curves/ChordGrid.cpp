@@ -1,5 +1,7 @@
 #include "curves/ChordGrid.h"
 
+#include "curves/CurveJoins.h"
+
 void ChordGrid::add(const Vec3& p, const Vec3& q)
 {
     ends.push_back({p, q});
@@ -15,24 +17,25 @@ void ChordGrid::build()
 ChordGrid chordGridOf(const std::vector<DoubleCurve>& curves)
 {
     ChordGrid c;
-    forEachChord(curves, [&](const CurvePoint& p, const CurvePoint& q) {
-        c.add({p.position[0], p.position[1], p.position[2]}, {q.position[0], q.position[1], q.position[2]});
+    forEachChord(curves, [&](std::size_t k, std::size_t i, std::size_t j) {
+        c.add(positionOf(curves[k].points[i]), positionOf(curves[k].points[j]));
     });
     c.build();
     return c;
 }
 
-SheetChords::SheetChords(const std::vector<DoubleCurve>& curves) : chords(chordGridOf(curves))
+SheetChords::SheetChords(const std::vector<DoubleCurve>& curves) : curves(&curves), chords(chordGridOf(curves))
 {
-    forEachChord(curves, [&](const CurvePoint& p, const CurvePoint&) { starts.push_back(&p); });
-    sheets.resize(starts.size());
-    made.resize(starts.size(), 0);
+    forEachChord(curves, [&](std::size_t c, std::size_t i, std::size_t) { from.push_back({c, i}); });
+    sheets.resize(from.size());
+    made.resize(from.size(), 0);
 }
 
 const OriginPair& SheetChords::sheetsOf(std::uint32_t k)
 {
     if (!made[k]) {
-        sheets[k] = {unitOfOrigin(starts[k]->a), unitOfOrigin(starts[k]->b)};
+        const CurvePoint& p = (*curves)[from[k].first].points[from[k].second];
+        sheets[k] = {unitOfOrigin(p.a), unitOfOrigin(p.b)};
         made[k] = 1;
     }
     return sheets[k];
@@ -41,4 +44,10 @@ const OriginPair& SheetChords::sheetsOf(std::uint32_t k)
 bool SheetChords::nearOn(const Vec3& p, double reach, const OriginPair& on, double close)
 {
     return chords.anyNear(p, reach, [&](std::uint32_t k) { return sameTwoSheets(sheetsOf(k), on, close); });
+}
+
+bool SheetChords::nearOn(const Vec3& p, double reach, const OriginPair& on, double close, std::size_t curve)
+{
+    return chords.anyNear(p, reach,
+                          [&](std::uint32_t k) { return curveOf(k) == curve && sameTwoSheets(sheetsOf(k), on, close); });
 }

@@ -45,38 +45,53 @@ struct ChordGrid {
     }
 };
 
-// Calls visit(p, q) for every chord of the curves in turn, from point p to
-// point q, a closed curve's last to its first included.
+// Calls visit(c, i, j) for every chord of the curves in turn, from point i of
+// curve c to its point j, a closed curve's last to its first included.
 template <class Visit>
 void forEachChord(const std::vector<DoubleCurve>& curves, Visit&& visit)
 {
-    for (const DoubleCurve& curve : curves) {
-        const std::size_t n = curve.points.size();
-        for (std::size_t i = 0; i < n && (i + 1 < n || (curve.closed && n > 1)); ++i)
-            visit(curve.points[i], curve.points[(i + 1) % n]);
+    for (std::size_t c = 0; c < curves.size(); ++c) {
+        const std::size_t n = curves[c].points.size();
+        for (std::size_t i = 0; i < n && (i + 1 < n || (curves[c].closed && n > 1)); ++i)
+            visit(c, i, (i + 1) % n);
     }
 }
 
 // Every chord of the curves, numbered as forEachChord visits them.
 ChordGrid chordGridOf(const std::vector<DoubleCurve>& curves);
 
-// The chords of curves over a grid, with the two sheets at each chord's first
-// point (origins as unit vectors), made when first asked for: a search asks
-// for a few of them. Keeps pointers into the curves, which must outlive it
-// unchanged; one thread at a time.
+// The chords of curves over a grid, with the curve each is of and the two
+// sheets at its first point (origins as unit vectors), made when first asked
+// for: a search asks for a few of them. Keeps a pointer to the curves, which
+// must outlive it unchanged; one thread at a time.
 class SheetChords {
 public:
     explicit SheetChords(const std::vector<DoubleCurve>& curves);
 
     const ChordGrid& grid() const { return chords; }
+    std::size_t curveOf(std::uint32_t k) const { return from[k].first; }
     const OriginPair& sheetsOf(std::uint32_t k);
     // Whether a chord within `reach` of p lies on the two sheets `on` (each
     // origin within the angle whose cosine is `close` of its fellow's).
     bool nearOn(const Vec3& p, double reach, const OriginPair& on, double close);
+    // The same for the chords of one curve.
+    bool nearOn(const Vec3& p, double reach, const OriginPair& on, double close, std::size_t curve);
+    // Calls visit(curve) for the curve of each chord within `reach` of p on
+    // the two sheets `on` (a curve may come more than once).
+    template <class Visit>
+    void curvesNearOn(const Vec3& p, double reach, const OriginPair& on, double close, Visit&& visit)
+    {
+        chords.anyNear(p, reach, [&](std::uint32_t k) {
+            if (sameTwoSheets(sheetsOf(k), on, close))
+                visit(curveOf(k));
+            return false;
+        });
+    }
 
 private:
+    const std::vector<DoubleCurve>* curves;
     ChordGrid chords;
-    std::vector<const CurvePoint*> starts;
+    std::vector<std::pair<std::size_t, std::size_t>> from;  // curve, point
     std::vector<OriginPair> sheets;
     std::vector<char> made;
 };

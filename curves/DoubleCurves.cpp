@@ -13,6 +13,7 @@
 #include "curves/MeshSelfIntersection.h"
 #include "curves/MirrorCrossings.h"
 #include "curves/MissedLoops.h"
+#include "curves/OpenLoops.h"
 #include "curves/PinchPoints.h"
 #include "curves/PoleContact.h"
 #include "curves/TriplePoints.h"
@@ -107,6 +108,7 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
         stars.push_back(p.position);
     throughMirrorCrossings(surface, symmetry, mirrorCrossings(surface, mesh), stars, steps, 2 * row, 3 * row,
                            out.curves, followed);
+    closeOpenLoops(surface, symmetry, steps, steps.finest, 3 * row, out.curves);
     // Loops the mesh passed over are looked for only away from the curves
     // found: half a spacing, about as far as a facet reaches.
     const std::vector<TracedPolyline> missed =

@@ -1,6 +1,6 @@
 #include "curves/RoundFollow.h"
 
-RoundWay followRound(const ExactSurface& surface, const TracePoint& start, const FollowSteps& steps)
+RoundWay followRound(const ExactSurface& surface, const TracePoint& start, const FollowSteps& steps, int runs)
 {
     RoundWay round;
     std::vector<TracePoint>& way = round.points;
@@ -8,12 +8,12 @@ RoundWay followRound(const ExactSurface& surface, const TracePoint& start, const
     int made = 0;
     PinchWatch watch;
     bool pinched = false, backward = false;
-    const bool ended = followCurve(surface, start, steps, [&](const TracePoint& p, double& step) {
+    const bool ended = followInRuns(surface, start, steps, [&](const TracePoint& p, double& step) {
         const TracePoint& before = way.size() > 1 ? way[way.size() - 2] : start;
         backward = way.size() > 1 && dot(p.position - before.position, before.tail) <= 0;
         pinched = !backward && watch.ahead(surface, p);
         return backward || pinched || (++made > 3 && distance(p.position, start.position) <= step);
-    }, way);
+    }, way, runs);
     if (!ended || backward)
         return round;
     if (pinched) {

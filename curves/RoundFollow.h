@@ -8,7 +8,7 @@
 // close by (four strips, t = 0.445, 24 x 24: it passed 0.0014 from the
 // start, and the follow "closed" loops 0.008 long with three points where
 // the curve runs on for 0.02 and more). Such a follow is lost, and so is one
-// that takes more than followCurve's 64 steps.
+// that takes more than `runs` times followCurve's 64 steps.
 //
 // World units; origins unit vectors. Pure; any number of threads.
 #include <vector>
@@ -26,4 +26,4 @@ struct RoundWay {
     PinchPoint pinch;  // when the end is a pinch: the follow's last point leads into it
 };
 
-RoundWay followRound(const ExactSurface& surface, const TracePoint& start, const FollowSteps& steps);
+RoundWay followRound(const ExactSurface& surface, const TracePoint& start, const FollowSteps& steps, int runs = 1);

@@ -36,31 +36,6 @@ struct WayCurve {
 // (`start` is the arm's point before the first).
 void thinWay(const TracePoint& start, double deviation, double longest, std::vector<TracePoint>& way);
 
-// followCurve in runs of 64 steps, at most 64 runs, each starting with the
-// step the last one ended with: stop(point, step) may shorten it, and true
-// ends the follow. False if the follow ran out of steps or could not go on.
-template <class Stop>
-bool followInRuns(const ExactSurface& surface, TracePoint at, FollowSteps steps, Stop&& stop,
-                  std::vector<TracePoint>& out)
-{
-    double carried = steps.first;
-    const auto keep = [&](const TracePoint& p, double& step) {
-        const bool done = stop(p, step);
-        carried = step;
-        return done;
-    };
-    for (int run = 0; run < 64; ++run) {
-        const std::size_t before = out.size();
-        steps.first = carried;
-        if (followCurve(surface, at, steps, keep, out))
-            return true;
-        if (out.size() - before < 64)
-            return false;
-        at = out.back();
-    }
-    return false;
-}
-
 // The arms in orbits of the symmetry group: each arm's way is its orbit's
 // representative's, turned by its element.
 struct ArmOrbits {

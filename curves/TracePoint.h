@@ -66,3 +66,29 @@ bool followCurve(const ExactSurface& surface, const TracePoint& from, const Foll
     }
     return false;
 }
+
+// followCurve in runs of 64 steps, at most `runs` of them, each starting
+// with the step the last one ended with: stop(point, step) may shorten it,
+// and true ends the follow. False if the follow ran out of steps or could not
+// go on.
+template <class Stop>
+bool followInRuns(const ExactSurface& surface, TracePoint at, FollowSteps steps, Stop&& stop,
+                  std::vector<TracePoint>& out, int runs = 64)
+{
+    double carried = steps.first;
+    const auto keep = [&](const TracePoint& p, double& step) {
+        const bool done = stop(p, step);
+        carried = step;
+        return done;
+    };
+    for (int run = 0; run < runs; ++run) {
+        const std::size_t before = out.size();
+        steps.first = carried;
+        if (followCurve(surface, at, steps, keep, out))
+            return true;
+        if (out.size() - before < 64)
+            return false;
+        at = out.back();
+    }
+    return false;
+}

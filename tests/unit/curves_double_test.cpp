@@ -549,20 +549,23 @@ TEST(DoubleCurves, TheCurvesThroughThePointsOfTheAxisAreWholeAtEveryResolution)
 }
 
 // Where a third sheet passes close, a loop of two sheets lies beside the
-// curves of the third, nearer them than the mesh tells apart: the loops are
-// found all the same, at both resolutions (eight strips at t = 0.39 and
-// 0.455 once showed 65 and 41 curves at 12 x 12, and 256 triple points for
-// 320 at t = 0.455; five strips at t = 0.825, 35 for 45). And every closed curve is a loop of the surface: followed on
-// it from its first point in short steps, it comes back round there after
-// about its length. Where a curve turns back on itself sharply, a longer
-// step crossed to its way back, near the start, and "closed" there (four
-// strips at t = 0.445: 16 loops 0.008 and 0.04 long, with three and four
-// points, on curves that run on for 0.02 and more).
-TEST(DoubleCurves, LoopsBesideTheCurvesOfAThirdSheetAreFoundAndAreLoops)
+// curves of the third, nearer them than the mesh tells apart; and round a
+// small loop the search's chains may run out and back along it, and leave
+// it open. The loops are found all the same, whole, at both resolutions
+// (eight strips at t = 0.39 and 0.455 once showed 65 and 41 curves at
+// 12 x 12, and 256 triple points for 320 at t = 0.455; five strips at
+// t = 0.825, 35 for 45; eight strips at t = 0.415, 16 of the 57 open). And
+// every closed curve is a loop of the surface: followed on it from its first
+// point in short steps, it comes back round there after about its length.
+// Where a curve turns back on itself sharply, a longer step crossed to its
+// way back, near the start, and "closed" there (four strips at t = 0.445: 16
+// loops 0.008 and 0.04 long, with three and four points, on curves that run
+// on for 0.02 and more).
+TEST(DoubleCurves, LoopsBesideOtherCurvesAreFoundWholeAndAreLoops)
 {
     for (const Count& k :
          {Count{{EversionMethod::Corrugations, 8, 0.39}, 81}, Count{{EversionMethod::Corrugations, 8, 0.455}, 57},
-          Count{{EversionMethod::Corrugations, 5, 0.825}, 45}})
+          Count{{EversionMethod::Corrugations, 5, 0.825}, 45}, Count{{EversionMethod::Corrugations, 8, 0.415}, 57}})
         wholeAtBothResolutions(k);
     EXPECT_EQ(find({EversionMethod::Corrugations, 8, 0.455}).triplePoints.size(), 320u);
 
@@ -570,7 +573,8 @@ TEST(DoubleCurves, LoopsBesideTheCurvesOfAThirdSheetAreFoundAndAreLoops)
     // length: a follow that does not come back has run on along a curve.
     constexpr int stepsRound = 50;
     constexpr double roundAgreement = 0.1;
-    for (const Case c : {Case{EversionMethod::Corrugations, 4, 0.445}, Case{EversionMethod::Corrugations, 8, 0.455}}) {
+    for (const Case c : {Case{EversionMethod::Corrugations, 4, 0.445}, Case{EversionMethod::Corrugations, 8, 0.455},
+                         Case{EversionMethod::Corrugations, 8, 0.415}, Case{EversionMethod::Corrugations, 4, 0.325}}) {
         const ExactSurface s = exactSurface(c.method, c.around, c.t);
         for (const DoubleCurve& curve : find(c).curves) {
             DoubleCurveSet one;
