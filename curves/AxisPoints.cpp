@@ -379,9 +379,9 @@ void followThroughAxisPoints(const ExactSurface& surface, const SurfaceSymmetry&
         return;
     // The search's curves that run along the new ones go, and so do the
     // pieces it left round the points.
-    if (replaceAlong(
-            joinWays(starts, segments),
-            [&](std::size_t c, std::size_t i) { return pointNear(points, positionOf(curves[c].points[i]), near) >= 0; },
-            along, sheetReach, curves))
-        addWaysNearTheirPoints(symmetry, starts, orbits, segments, 2 * near, followed);
+    replaceAlong(
+        joinWays(starts, segments),
+        [&](std::size_t c, std::size_t i) { return pointNear(points, positionOf(curves[c].points[i]), near) >= 0; },
+        along, sheetReach, curves);
+    addWaysNearTheirPoints(symmetry, starts, orbits, segments, 2 * near, followed);
 }

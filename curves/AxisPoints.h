@@ -28,10 +28,10 @@
 // The curves are left as they are while the strips are mirror images of
 // themselves (the points then lie on the mirror planes, where the mirrored
 // sheets' curves cross, MirrorCrossings.h), where the search left a curve open
-// farther than `endReach` from every point, where a way comes into an arm
-// whose way is known already (a follow crossed over to another curve), and
-// where a curve of the search runs partly along a new one and partly
-// elsewhere.
+// farther than `endReach` from every point, and where a way comes into an
+// arm whose way is known already (a follow crossed over to another curve). A curve of the search that runs partly
+// along a new one and partly elsewhere keeps what runs elsewhere, in open
+// pieces (StarWays.h).
 //
 // Where they do replace them, the ways' stretches within two `near` of
 // their points are added to `followed`, for the triple points' search.

@@ -464,6 +464,6 @@ void throughMirrorCrossings(const ExactSurface& surface, const SurfaceSymmetry& 
             return onSheets(crossings[q], sheets.first, sheets.second);
         });
     };
-    if (replaceAlong(joinWays(starts, ways), passed, steps.finest, sheetReach, curves))
-        addWaysNearTheirPoints(symmetry, starts, orbits, ways, reach, followed);
+    replaceAlong(joinWays(starts, ways), passed, steps.finest, sheetReach, curves);
+    addWaysNearTheirPoints(symmetry, starts, orbits, ways, reach, followed);
 }

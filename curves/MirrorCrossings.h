@@ -30,11 +30,12 @@
 // axis (`stars`). The new curves replace the search's curves that run along
 // them, and its pieces within `reach` of a point on that point's two sheets.
 // Where anything does not fit (an arm or a follow that cannot be made, a way
-// that comes into an arm whose way leads elsewhere, a curve of the search
-// that runs partly along a new one and partly elsewhere) the curves are left
-// as the search made them. Where they do replace them, the ways'
-// stretches within `reach` of their points are added to `followed`, for the
-// triple points' search.
+// that comes into an arm whose way leads elsewhere) the curves are left as
+// the search made them; a curve of the search that runs partly along a new
+// one and partly elsewhere keeps what runs elsewhere, in open pieces
+// (StarWays.h). Where they do replace them, the ways' stretches within
+// `reach` of their points are added to `followed`, for the triple points'
+// search.
 //
 // Positions are world units, origins unit vectors of the t = 0 sphere,
 // `reach` world units and `sheetReach` radians. Pure; the arms are followed

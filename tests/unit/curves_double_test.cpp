@@ -611,13 +611,17 @@ TEST(DoubleCurves, LoopsBesideOtherCurvesAreFoundWholeAndAreLoops)
 // Where a curve bends as it comes into such a point, its direction there
 // named the wrong arm, and the search's curves were kept: four strips at
 // t = 0.7 showed 8 curves at 12 x 12 where there are 30, five 21 and 11
-// at 12 x 12 and 48 x 48 for 39, three at t = 0.85, 3 for 6.
+// at 12 x 12 and 48 x 48 for 39, three at t = 0.85, 3 for 6. Where the
+// search joined a loop to a curve through such points, all its curves were
+// kept (eight strips at t = 0.79 and 0.805: 100 and 116 curves at 12 x 12,
+// 32 and 16 of them open, where there are 140 and 180 loops).
 TEST(DoubleCurves, CurvesThatCrossOnAMirrorGoStraightOnAtEveryResolution)
 {
     for (const Count& k : {Count{{EversionMethod::Corrugations, 8, 0.2}, 9}, Count{{EversionMethod::Corrugations, 8, 0.75}, 94},
                            Count{{EversionMethod::Corrugations, 5, 0.65}, 11}, Count{{EversionMethod::Corrugations, 3, 0.75}, 10},
                            Count{{EversionMethod::Corrugations, 4, 0.7}, 30}, Count{{EversionMethod::Corrugations, 5, 0.7}, 39},
-                           Count{{EversionMethod::Corrugations, 3, 0.85}, 6}})
+                           Count{{EversionMethod::Corrugations, 3, 0.85}, 6}, Count{{EversionMethod::Corrugations, 8, 0.79}, 140},
+                           Count{{EversionMethod::Corrugations, 8, 0.805}, 180}})
         everyChordNearTheCurve(k.c, wholeAtBothResolutions(k));
     // The points themselves: on a mirror, on two sheets mirror images of each
     // other, the sheet square to the plane, and two curves passing through
