@@ -108,6 +108,8 @@ DoubleCurveSet findDoubleCurves(const DoubleCurveRequest& request)
         stars.push_back(p.position);
     throughMirrorCrossings(surface, symmetry, mirrorCrossings(surface, mesh), stars, steps, 2 * row, 3 * row,
                            out.curves, followed);
+    // What is left open but where the surface pinches is followed round; the
+    // loops that come round over it stand in for it.
     closeOpenLoops(surface, symmetry, steps, steps.finest, 3 * row, out.curves);
     // Loops the mesh passed over are looked for only away from the curves
     // found: half a spacing, about as far as a facet reaches.

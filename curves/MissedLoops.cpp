@@ -21,17 +21,6 @@ bool nearLoop(const Vec3& p, const std::vector<Vec3>& loop, double reach)
     return false;
 }
 
-// Whether p comes within `reach` of a chord of the closed loop `loop` whose
-// first point lies on p's two sheets.
-bool nearLoopOn(const TracePoint& p, const std::vector<TracePoint>& loop, double reach, double close)
-{
-    for (std::size_t i = 0; i < loop.size(); ++i)
-        if (segmentDistance(p.position, loop[i].position, loop[(i + 1) % loop.size()].position) <= reach &&
-            sameTwoSheets({p.ua, p.ub}, {loop[i].ua, loop[i].ub}, close))
-            return true;
-    return false;
-}
-
 Vec3 middle(const SearchMesh& mesh, std::uint32_t t)
 {
     const auto& v = mesh.triangles[t];
@@ -68,15 +57,18 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
     // A curve found near a pair accounts for it only if it runs on the pair's
     // two sheets (origins within `cell` of the triangles' middles): where a
     // third sheet passes close, a loop of two of them lies beside a curve of
-    // others.
+    // others. So each triangle near a curve found keeps the other sheets of
+    // the chords near it that run on its own sheet, and a pair with it is
+    // accounted for if its second triangle's sheet is one of them. The group
+    // maps the curves onto themselves, so a triangle's image has their
+    // images.
     // NOTE: eight strips, t = 0.455, 24 x 24: sixteen loops 0.078 long lay
     // 0.002 from a curve with one sheet of theirs and one 1.2 radians away,
     // and went unseen (57 curves at 48 x 48, 41 here); five strips, t = 0.825:
-    // ten loops 0.23 long, 0.0007 from such a curve.
-    // For each triangle near a curve found, the other sheets of the chords
-    // near it that run on its own sheet: a pair with it is accounted for if
-    // its second triangle's sheet is one of them. The group maps the curves
-    // onto themselves, so a triangle's image has their images.
+    // ten loops 0.23 long, 0.0007 from such a curve. Looking at the sheets
+    // costs 3 to 5 M instructions a search at 12 x 12, and the solves it lets
+    // through 2 M at t = 0.5 (69 solves for 5), where the curves crowd round
+    // the points on the axis.
     std::vector<std::vector<Vec3>> others(domain);
     {
         std::vector<std::uint32_t> stamps(known.ends.size(), 0);
@@ -153,7 +145,8 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
                   distance(s.solution.a.position, estimate) <= 2 * clearance;
     }
     for (Seed& s : seeds)
-        s.found = s.found && !sheetChords.nearOn(s.solution.a.position, clearance, {s.solution.a.unit, s.solution.b.unit}, sheetClose);
+        s.found = s.found && !sheetChords.nearOn(s.solution.a.position, clearance,
+                                                 {s.solution.a.unit, s.solution.b.unit}, sheetClose);
 
     // Each seed not on a loop kept already is followed round; the loops are
     // kept with their distinct images.
@@ -165,7 +158,7 @@ std::vector<TracedPolyline> missedLoops(const ExactSurface& surface, const Searc
             continue;
         const TracePoint start = fromSolution(s.solution);
         if (std::any_of(placed.begin(), placed.end(), [&](const std::vector<TracePoint>& loop) {
-                return nearLoopOn(start, loop, clearance, sheetClose);
+                return nearLoopOn(start.position, {start.ua, start.ub}, loop, clearance, sheetClose);
             }))
             continue;
         RoundWay round = followRound(surface, start, steps);

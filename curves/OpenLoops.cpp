@@ -43,13 +43,8 @@ std::vector<OnSheets> onSheets(const std::vector<TracePoint>& line)
 // loop `loop` on its own two sheets.
 bool allAlong(const std::vector<OnSheets>& line, const std::vector<TracePoint>& loop, double reach, double close)
 {
-    return std::all_of(line.begin(), line.end(), [&](const OnSheets& p) {
-        for (std::size_t i = 0; i < loop.size(); ++i)
-            if (segmentDistance(p.at, loop[i].position, loop[(i + 1) % loop.size()].position) <= reach &&
-                sameTwoSheets(p.sheets, {loop[i].ua, loop[i].ub}, close))
-                return true;
-        return false;
-    });
+    return std::all_of(line.begin(), line.end(),
+                       [&](const OnSheets& p) { return nearLoopOn(p.at, p.sheets, loop, reach, close); });
 }
 }
 
@@ -109,7 +104,7 @@ void closeOpenLoops(const ExactSurface& surface, const SurfaceSymmetry& symmetry
                 break;
             whole = true;
             for (std::size_t i = 0; i < line.size(); ++i) {
-                covered[i] = covered[i] || allAlong({marked[i]}, round.points, reach, close);
+                covered[i] = covered[i] || nearLoopOn(marked[i].at, marked[i].sheets, round.points, reach, close);
                 whole = whole && covered[i];
             }
             loops.push_back(std::move(round.points));
@@ -142,7 +137,8 @@ void closeOpenLoops(const ExactSurface& surface, const SurfaceSymmetry& symmetry
         // 2.5 long over both and one 0.75 long).
         const auto overlap = [&](const std::vector<TracePoint>& x, const std::vector<TracePoint>& y) {
             const std::vector<OnSheets> xs = onSheets(x);
-            return std::count_if(xs.begin(), xs.end(), [&](const OnSheets& q) { return allAlong({q}, y, reach, close); }) > 1;
+            return std::count_if(xs.begin(), xs.end(),
+                                 [&](const OnSheets& q) { return nearLoopOn(q.at, q.sheets, y, reach, close); }) > 1;
         };
         bool fits = true;
         for (std::size_t i = 0; i < images.size() && fits; ++i)
@@ -169,7 +165,7 @@ void closeOpenLoops(const ExactSurface& surface, const SurfaceSymmetry& symmetry
                     // An open curve may run over several of the images.
                     fits = std::all_of(other.begin(), other.end(), [&](const OnSheets& q) {
                         return std::any_of(images.begin(), images.end(), [&](const std::vector<TracePoint>& l) {
-                            return allAlong({q}, l, reach, close);
+                            return nearLoopOn(q.at, q.sheets, l, reach, close);
                         });
                     });
                     dropped.push_back(d);

@@ -26,3 +26,13 @@ RoundWay followRound(const ExactSurface& surface, const TracePoint& start, const
         way.pop_back();
     return round;
 }
+
+bool nearLoopOn(const Vec3& at, const OriginPair& sheets, const std::vector<TracePoint>& loop, double reach,
+                double close)
+{
+    for (std::size_t i = 0; i < loop.size(); ++i)
+        if (segmentDistance(at, loop[i].position, loop[(i + 1) % loop.size()].position) <= reach &&
+            sameTwoSheets(sheets, {loop[i].ua, loop[i].ub}, close))
+            return true;
+    return false;
+}

@@ -27,3 +27,9 @@ struct RoundWay {
 };
 
 RoundWay followRound(const ExactSurface& surface, const TracePoint& start, const FollowSteps& steps, int runs = 1);
+
+// Whether the point `at`, of the two sheets `sheets`, lies within `reach` of a
+// chord of the loop `loop` (its last point joined to its first) on the same
+// two sheets: origins within the angle whose cosine is `close`.
+bool nearLoopOn(const Vec3& at, const OriginPair& sheets, const std::vector<TracePoint>& loop, double reach,
+                double close);
