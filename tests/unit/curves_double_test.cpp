@@ -4,7 +4,8 @@
 // surface's turns mapping the curves onto themselves, the ruled method's
 // meeting poles and the loops over their caps, the curves through the
 // corrugation method's points on the axis and through its sheets standing
-// square to a mirror, the curves that end where its surface pinches, a
+// square to a mirror, the curves that end where its surface pinches, loops
+// beside the curves of other sheets and open curves that are loops, a
 // second search finding its memory kept, and the same result on any number
 // of threads.
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@
 #include "curves/CrossingGraph.h"
 #include "curves/DoubleCurves.h"
 #include "curves/MirrorCrossings.h"
+#include "curves/OpenLoops.h"
 #include "curves/PinchPoints.h"
 #include "curves/SearchMemory.h"
 #include "curves/SheetChart.h"
@@ -600,6 +602,45 @@ TEST(DoubleCurves, LoopsBesideOtherCurvesAreFoundWholeAndAreLoops)
             EXPECT_TRUE(round) << c << ": a loop " << length << " long";
             EXPECT_NEAR(travelled, length, roundAgreement * length) << c;
         }
+    }
+}
+
+// An open curve is followed round on the surface: one that is a loop cut
+// open comes back as one loop, a fragment of a loop there already goes, and
+// a curve that ends where the surface pinches stays as it is.
+TEST(DoubleCurves, OpenCurvesThatAreLoopsCloseOnceAndPinchedOnesStay)
+{
+    // The smallest loop cut open, or a stretch of it added; with three strips
+    // the curves that end at pinches are there too.
+    const auto openOnes = [](const std::vector<DoubleCurve>& set) {
+        return std::count_if(set.begin(), set.end(), [](const DoubleCurve& d) { return !d.closed; });
+    };
+    for (const auto& [c, cut] : {std::pair{Case{EversionMethod::Corrugations, 8, 0.415}, true},
+                                 std::pair{Case{EversionMethod::Corrugations, 8, 0.415}, false},
+                                 std::pair{Case{EversionMethod::Corrugations, 3, 0.5}, true}}) {
+        const ExactSurface s = exactSurface(c.method, c.around, c.t);
+        const SurfaceSymmetry symmetry = surfaceSymmetry(c.method, c.around);
+        const double row = std::numbers::pi / buildSearchMesh(s, symmetry, 24, 24).lastRow();
+        const FollowSteps steps{0.75 * row, 1.5 * row, 0.2 * row, 0.3};
+        const std::vector<DoubleCurve> found = find(c).curves;
+        std::vector<DoubleCurve> curves = found;
+        std::size_t smallest = curves.size();
+        for (std::size_t k = 0; k < curves.size(); ++k)
+            if (curves[k].closed && (smallest == curves.size() || curves[k].points.size() < curves[smallest].points.size()))
+                smallest = k;
+        ASSERT_LT(smallest, curves.size()) << c;
+        if (cut) {
+            curves[smallest].closed = false;
+            curves[smallest].points.resize(curves[smallest].points.size() - 2);
+        } else {
+            DoubleCurve stretch;
+            stretch.points.assign(curves[smallest].points.begin(), curves[smallest].points.begin() + 4);
+            curves.push_back(stretch);
+        }
+        closeOpenLoops(s, symmetry, steps, steps.finest, 3 * row, curves);
+        EXPECT_EQ(curves.size(), found.size()) << c;
+        EXPECT_EQ(openOnes(curves), openOnes(found)) << c;
+        EXPECT_NEAR(totalLength({curves, {}}), totalLength({found, {}}), 0.01 * totalLength({found, {}})) << c;
     }
 }
 

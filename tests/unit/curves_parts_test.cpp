@@ -3,7 +3,8 @@
 // the grid of boxes they are found with, how far a facet strays, the lift of
 // a fundamental piece round its holonomy or folds, Newton's method for double
 // and triple points, the excursions and end hooks dropped from a polyline,
-// curves joined end to end, and pieces that only repeat another curve.
+// curves joined end to end, pieces that only repeat another curve, and what
+// a line followed through the star points leaves of the search's curves.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "curves/CurveLift.h"
 #include "curves/DoubleCurves.h"
 #include "curves/GapFilling.h"
+#include "curves/SheetChart.h"
 #include "curves/SheetNewton.h"
 #include "curves/StarWays.h"
 #include "curves/TriangleGrid.h"
@@ -223,6 +225,38 @@ TEST(StarWays, TheWaysNearTheirPointsStopAPointPastTheReach)
         EXPECT_FALSE(near[k].closed);
         EXPECT_EQ(near[k].images.size(), static_cast<std::size_t>(symmetry.order()));
     }
+}
+
+// The search's curves along a made line go; one that runs partly along it
+// and partly elsewhere keeps what runs elsewhere, open; a loop elsewhere
+// stays; and the made line is added.
+TEST(StarWays, WhatRunsElsewhereOfACurvePartlyAlongAMadeLineStays)
+{
+    const auto traced = [](const CurvePoint& p) {
+        TracePoint t = pointAt(p.position[0], p.position[1]);
+        t.a = p.a;
+        t.b = p.b;
+        t.ua = unitOfOrigin(p.a);
+        t.ub = unitOfOrigin(p.b);
+        return t;
+    };
+    WayCurve made;
+    for (const CurvePoint& p : line({0.0, 0.2, 0.4, 0.6, 0.8, 1.0}, 0).points)
+        made.points.push_back(traced(p));
+    DoubleCurve partly = line({0.3, 0.5, 0.7}, 0);
+    for (const CurvePoint& p : line({0.7, 0.8, 0.9}, 0.5).points)
+        partly.points.push_back(p);
+    DoubleCurve loop = line({2.0, 2.1, 2.2}, 0);
+    loop.closed = true;
+    std::vector<DoubleCurve> curves{line({0.1, 0.3, 0.5}, 0), partly, loop};
+    replaceAlong({made}, [](std::size_t, std::size_t) { return false; }, 0.01, 0.1, curves);
+    ASSERT_EQ(curves.size(), 3u);
+    EXPECT_TRUE(curves[0].closed);
+    ASSERT_EQ(curves[1].points.size(), 3u);
+    EXPECT_FALSE(curves[1].closed);
+    for (const CurvePoint& p : curves[1].points)
+        EXPECT_EQ(p.position[1], 0.5);
+    EXPECT_EQ(curves[2].points.size(), made.points.size());
 }
 
 // Boxes of no size in a plane (the points on a mirror) once made cells
