@@ -7,6 +7,7 @@
 #include "curves/CurveJoins.h"
 #include "curves/RoundFollow.h"
 #include "curves/SheetNewton.h"
+#include "curves/StarWays.h"
 
 namespace {
 // Points closer than this (world units) are one: the group places images to
@@ -194,11 +195,8 @@ void closeOpenLoops(const ExactSurface& surface, const SurfaceSymmetry& symmetry
     }
     std::size_t c = 0;
     std::erase_if(curves, [&](const DoubleCurve&) { return gone[c++] != 0; });
-    for (const std::vector<TracePoint>& loop : made) {
-        DoubleCurve curve;
-        curve.closed = true;
-        for (const TracePoint& p : loop)
-            curve.points.push_back(curvePoint(p));
-        curves.push_back(std::move(curve));
-    }
+    std::vector<WayCurve> loops;
+    for (std::vector<TracePoint>& loop : made)
+        loops.push_back({std::move(loop), true});
+    addMade(loops, curves);
 }

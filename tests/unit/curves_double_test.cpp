@@ -133,12 +133,15 @@ struct Count {
     std::size_t curves;
     std::size_t open = 0;
 };
+long openCurves(const std::vector<DoubleCurve>& curves)
+{
+    return std::count_if(curves.begin(), curves.end(), [](const DoubleCurve& d) { return !d.closed; });
+}
+
 void expectCount(const DoubleCurveSet& set, const Case& c, std::size_t curves, std::size_t open)
 {
     EXPECT_EQ(set.curves.size(), curves) << c;
-    EXPECT_EQ(std::count_if(set.curves.begin(), set.curves.end(), [](const DoubleCurve& d) { return !d.closed; }),
-              static_cast<long>(open))
-        << c;
+    EXPECT_EQ(openCurves(set.curves), static_cast<long>(open)) << c;
 }
 
 DoubleCurveSet wholeAtBothResolutions(const Count& k)
@@ -612,9 +615,6 @@ TEST(DoubleCurves, OpenCurvesThatAreLoopsCloseOnceAndPinchedOnesStay)
 {
     // The smallest loop cut open, or a stretch of it added; with three strips
     // the curves that end at pinches are there too.
-    const auto openOnes = [](const std::vector<DoubleCurve>& set) {
-        return std::count_if(set.begin(), set.end(), [](const DoubleCurve& d) { return !d.closed; });
-    };
     for (const auto& [c, cut] : {std::pair{Case{EversionMethod::Corrugations, 8, 0.415}, true},
                                  std::pair{Case{EversionMethod::Corrugations, 8, 0.415}, false},
                                  std::pair{Case{EversionMethod::Corrugations, 3, 0.5}, true}}) {
@@ -639,7 +639,7 @@ TEST(DoubleCurves, OpenCurvesThatAreLoopsCloseOnceAndPinchedOnesStay)
         }
         closeOpenLoops(s, symmetry, steps, steps.finest, 3 * row, curves);
         EXPECT_EQ(curves.size(), found.size()) << c;
-        EXPECT_EQ(openOnes(curves), openOnes(found)) << c;
+        EXPECT_EQ(openCurves(curves), openCurves(found)) << c;
         EXPECT_NEAR(totalLength({curves, {}}), totalLength({found, {}}), 0.01 * totalLength({found, {}})) << c;
     }
 }
